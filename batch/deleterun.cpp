@@ -1,0 +1,42 @@
+// The deletion run: the selected files go to the Recycle Bin (the desktop
+// trash), one at a time, after one question for the whole batch.
+#include "platform/platformservices.h"
+#include "window/filelist.h"
+#include "window/filerenamer.h"
+#include "window/previewlist.h"
+
+void FileRenamer::Delete_Click()
+{
+    CountSelected();
+    const int answer = m_services.messageBox->show(
+        QStringLiteral("Are you sure you want to send %1 file(s) to the Recycle Bin ?").arg(m_selectedCount),
+        MsgBox::OkCancel | MsgBox::IconQuestion, QStringLiteral("Quorlane"));
+    if (answer == MsgBox::AnswerCancel)
+        return;
+
+    const QString folder = File1->path();
+    m_services.pointer->set(Pointer::Busy);
+    // The list is not re-read during the walk, so the indexes stay valid
+    // while the files leave the folder.
+    const QList<int> rows = File1->selectedRows();
+    for (int row : rows)
+        DelToRecycBin(FullPath(folder, File1->list(row)));
+    m_services.pointer->set(Pointer::Arrow);
+    File1->refresh();
+    List1->clear();
+}
+
+// A file that cannot go to the trash stays where it is; the user is told
+// which and why, and the run goes on with the next file.
+void FileRenamer::DelToRecycBin(const QString &path)
+{
+    QString error;
+    if (m_services.trash->moveToTrash(path, &error))
+        return;
+    m_services.pointer->set(Pointer::Arrow);
+    m_services.messageBox->show(
+        QStringLiteral("This file could not be sent to the Recycle Bin and stays where it is:\r%1\r%2")
+            .arg(path, error),
+        MsgBox::Ok, QStringLiteral("Quorlane"));
+    m_services.pointer->set(Pointer::Busy);
+}

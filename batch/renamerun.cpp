@@ -1,0 +1,82 @@
+// The rename run: every selected file gets its new name on disk, in list
+// order, and the counter start moves on so that the next batch continues the
+// numbering. No file is ever replaced: the platform's rename refuses a name
+// that another file has.
+#include "platform/platformservices.h"
+#include "rules/numbertext.h"
+#include "window/filelist.h"
+#include "window/filerenamer.h"
+#include "window/previewlist.h"
+
+#include <QLineEdit>
+
+void FileRenamer::Rename_Click()
+{
+    CountSelected();
+    if (m_selectedCount == 0) {
+        m_services.messageBox->show(QStringLiteral("First select the files."),
+                                    MsgBox::Ok | MsgBox::IconExclamation, QStringLiteral("Quorlane"));
+        return;
+    }
+    const int answer = m_services.messageBox->show(
+        QStringLiteral("The File names will be permanently renamed.\rAre you sure ?"),
+        MsgBox::OkCancel | MsgBox::IconQuestion, QStringLiteral("Quorlane"));
+    if (answer == MsgBox::AnswerCancel)
+        return;
+
+    List1->clear();
+    m_services.pointer->set(Pointer::Busy);
+
+    auto fail = [this] {
+        File1->refresh();
+        m_services.pointer->set(Pointer::Arrow); // no hourglass over the message
+        m_services.messageBox->show(QStringLiteral("File already exists !"), MsgBox::Ok,
+                                    QStringLiteral("Quorlane"));
+        m_services.pointer->set(Pointer::Arrow);
+    };
+
+    const std::optional<qint32> start = StartValueFromText(CounterStart->text());
+    const QList<int> rows = File1->selectedRows();
+    // A batch whose numbers would run past the 32-bit range is refused before
+    // any file is touched, so it never stops halfway for that reason.
+    if (!start || qint64(*start) + rows.size() > std::numeric_limits<qint32>::max()) {
+        fail();
+        return;
+    }
+
+    const RenameRules rules = ReadRules();
+    const QString folder = File1->path();
+    m_counter = *start;
+    FormatCounter(m_counter); // the counter boxes follow the tick
+    for (int row : rows) {
+        const QString &present = File1->list(row);
+        const QString newName = AssembleName(rules, present, m_counter);
+        QString error;
+        if (!RenameOneFile(FullPath(folder, present), FullPath(folder, newName), &error)) {
+            fail();
+            return;
+        }
+        ++m_counter;
+    }
+
+    File1->refresh();
+    CounterStart->setText(NumberToText(m_counter));
+    m_services.pointer->set(Pointer::Arrow);
+    if (Prefixtext->isEnabled())
+        m_services.focus->moveTo(Prefixtext);
+}
+
+// The letter case of the current mode changes the new name, never the
+// folder part that the file list gave: where names keep their case, an upper
+// case folder would be another folder.
+bool FileRenamer::RenameOneFile(const QString &presentPath, const QString &newPath, QString *error)
+{
+    const QString folderPart = FullPath(File1->path(), QString());
+    const CaseMode mode = CaseMode(SelectedOption(Option2));
+    QString target = newPath;
+    if (newPath.startsWith(folderPart))
+        target = folderPart + ApplyCase(newPath.mid(folderPart.size()), mode, QLocale());
+    else
+        target = ApplyCase(newPath, mode, QLocale());
+    return m_services.rename->rename(presentPath, target, error);
+}

@@ -1,0 +1,8 @@
+#include "platform/keyboardfocus.h"
+
+#include <QWidget>
+
+void QtKeyboardFocus::moveTo(QWidget *control)
+{
+    control->setFocus(Qt::OtherFocusReason);
+}

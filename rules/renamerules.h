@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QLocale>
+#include <QString>
+#include <QtGlobal>
+
+enum class PrefixMode { Replace = 0, Before = 1, None = 2 };
+enum class CaseMode { Unchanged = 0, Upper = 1, Lower = 2 };
+
+// The rule values as the main window's controls show them.
+struct RenameRules
+{
+    PrefixMode prefixMode = PrefixMode::Replace;
+    QString prefix;
+    bool includeCount = false;
+    QString counterFormat;
+    QString remove;
+    QString replaceWith;
+    CaseMode caseMode = CaseMode::Unchanged;
+};
+
+struct EditedName
+{
+    QString base; // before the last ".", after the remove/replace edit
+    QString extension; // from the last "." on, the "." included; may be empty
+};
+
+// Splits a bare file name at its last "." and replaces every occurrence of
+// `remove` in the base name by `replaceWith` (exact, left to right, never
+// overlapping). An empty `remove` leaves the base name as it is.
+EditedName EditName(const QString &presentName, const QString &remove, const QString &replaceWith);
+
+// The whole text in upper or lower case by the locale's letter mapping.
+QString ApplyCase(const QString &text, CaseMode mode, const QLocale &locale);
+
+// The new name before the letter-case step: prefix, edited base name (not in
+// mode Replace), counter text (empty when the counter is off), extension.
+QString AssembleName(const RenameRules &rules, const QString &presentName, qint32 counter);
+
+// The new bare name of one file: AssembleName, then the letter case.
+QString ComposeName(const RenameRules &rules, const QString &presentName, qint32 counter,
+                    const QLocale &locale);

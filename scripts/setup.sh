@@ -1,0 +1,63 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Quorlane needs, only those that are missing.
+#
+#   scripts/setup.sh               build, fonts and X server test packages
+#   scripts/setup.sh --dev-tools   also clang, its sanitizer runtime, clang-tidy
+#                                  and clang-format
+#
+# Quick when everything is present: no apt-get update then.
+# QUORLANE_SETUP_EXTRA_PKGS (space-separated) adds packages to the check; it
+# exists so the "missing package" path can be tried on a complete machine.
+set -euo pipefail
+
+base_pkgs=(
+    # build (qt6-base-dev alone is enough to build and run the offscreen tests)
+    cmake ninja-build g++ make qt6-base-dev
+    # fonts
+    fonts-liberation2 fonts-dejavu-core
+    # tests under a real X server
+    xvfb xauth
+)
+dev_pkgs=(clang libclang-rt-14-dev clang-tidy clang-format)
+
+want=("${base_pkgs[@]}")
+for arg in "$@"; do
+    case "$arg" in
+        --dev-tools) want+=("${dev_pkgs[@]}") ;;
+        -h|--help) sed -n '2,10p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+        *) echo "setup.sh: unknown argument '$arg' (try --help)" >&2; exit 2 ;;
+    esac
+done
+read -r -a extra <<< "${QUORLANE_SETUP_EXTRA_PKGS:-}"
+want+=("${extra[@]}")
+
+if ! command -v dpkg-query >/dev/null 2>&1; then
+    echo "setup.sh: no dpkg-query here (not Debian?); install these yourself:" >&2
+    echo "  ${want[*]}" >&2
+    exit 0
+fi
+
+missing=()
+for pkg in "${want[@]}"; do
+    status=$(dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null || true)
+    [[ "$status" == "install ok installed" ]] || missing+=("$pkg")
+done
+
+if [[ ${#missing[@]} -eq 0 ]]; then
+    echo "setup.sh: all ${#want[@]} required packages are installed."
+    exit 0
+fi
+
+echo "setup.sh: missing packages: ${missing[*]}"
+if [[ $(id -u) -ne 0 ]]; then
+    {
+        echo "setup.sh: installing them needs root. Run (as root, leave out 'sudo'):"
+        echo "  sudo apt-get update && sudo DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends ${missing[*]}"
+        echo "then run this again."
+    } >&2
+    exit 1
+fi
+
+apt-get update
+DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${missing[@]}"
+echo "setup.sh: done."

@@ -1,0 +1,79 @@
+#include "window/dirlist.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace {
+constexpr int PathRole = Qt::UserRole + 1;
+
+QString cleanFolder(const QString &path)
+{
+    const QFileInfo info(path);
+    QString clean = QDir::cleanPath(info.absoluteFilePath());
+    // A root keeps its separator (C:/ or /); other folders have none at the end.
+    return QDir(clean).isRoot() && !clean.endsWith(QLatin1Char('/')) ? clean + QLatin1Char('/') : clean;
+}
+} // namespace
+
+DirList::DirList(QWidget *parent) : QListView(parent), m_model(new QStandardItemModel(this))
+{
+    setModel(m_model);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setUniformItemSizes(true);
+    connect(this, &QAbstractItemView::activated, this, &DirList::open);
+}
+
+bool DirList::setPath(const QString &path)
+{
+    if (path.isEmpty())
+        return false;
+    const QString folder = cleanFolder(path);
+    const QFileInfo info(folder);
+    if (!info.isDir() || !info.isReadable() || !info.isExecutable() || !QDir(folder).isReadable())
+        return false;
+    if (folder == m_path)
+        return true;
+    m_path = folder;
+    fill();
+    emit pathChanged();
+    return true;
+}
+
+void DirList::open(const QModelIndex &index)
+{
+    const QString folder = index.data(PathRole).toString();
+    if (!setPath(folder))
+        emit openFailed(folder);
+}
+
+void DirList::fill()
+{
+    m_model->clear();
+    QStringList chain; // from the root down to the open folder
+    for (QDir dir(m_path);; ) {
+        chain.prepend(cleanFolder(dir.absolutePath()));
+        if (dir.isRoot() || !dir.cdUp())
+            break;
+    }
+    const QString indentUnit = QStringLiteral("  ");
+    int depth = 0;
+    QStandardItem *openItem = nullptr;
+    for (const QString &folder : std::as_const(chain)) {
+        const QString name = QDir(folder).isRoot() ? folder : QFileInfo(folder).fileName();
+        auto *item = new QStandardItem(indentUnit.repeated(depth) + name);
+        item->setData(folder, PathRole);
+        item->setData(folder, Qt::ToolTipRole);
+        m_model->appendRow(item);
+        openItem = item;
+        ++depth;
+    }
+    const QStringList children = QDir(m_path).entryList(QDir::Dirs | QDir::NoDotAndDotDot,
+                                                        QDir::Name | QDir::IgnoreCase);
+    for (const QString &child : children) {
+        auto *item = new QStandardItem(indentUnit.repeated(depth) + child);
+        item->setData(QDir(m_path).absoluteFilePath(child), PathRole);
+        m_model->appendRow(item);
+    }
+    if (openItem)
+        setCurrentIndex(openItem->index());
+}

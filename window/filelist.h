@@ -1,0 +1,74 @@
+#pragma once
+
+#include <QAbstractListModel>
+#include <QListView>
+#include <QStringList>
+
+// The names of one folder's listed files, in list order.
+class FileListModel : public QAbstractListModel
+{
+    Q_OBJECT
+public:
+    using QAbstractListModel::QAbstractListModel;
+
+    int rowCount(const QModelIndex &parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex &index, int role) const override;
+
+    const QStringList &names() const { return m_names; }
+    void setNames(QStringList names);
+
+private:
+    QStringList m_names;
+};
+
+// The ordinary files of one folder whose names match one of the pattern's
+// masks, in ascending name order without regard to case. Hidden files (dot
+// files here, hidden or system files on Windows) and sub-folders are left out,
+// and so are names that the file system's encoding cannot carry back to the
+// same file. Re-reading leaves no entry selected.
+QStringList ReadFolder(const QString &folder, const QString &pattern);
+
+// The full path of an entry: a folder that ends with its separator (a root
+// such as C:\ or /) is joined without adding another one.
+QString FullPath(const QString &folder, const QString &name);
+
+// The file list: a folder, a pattern, the entries and their selection.
+class FileList : public QListView
+{
+    Q_OBJECT
+public:
+    explicit FileList(QWidget *parent = nullptr);
+
+    QString path() const { return m_path; }
+    void setPath(const QString &path); // re-reads
+    QString pattern() const { return m_pattern; }
+    void setPattern(const QString &pattern); // re-reads
+    void refresh();
+
+    int listCount() const { return int(m_model->names().size()); }
+    QString list(int i) const { return m_model->names().at(i); }
+    const QStringList &names() const { return m_model->names(); }
+    bool selected(int i) const;
+    void setSelected(int i, bool on);
+    void setAllSelected(bool on);
+    // The selected entries' indexes, ascending, without walking every entry.
+    QList<int> selectedRows() const;
+    int selectedCount() const;
+
+    // The name of the current file, empty when there is none; a name that is
+    // not listed is ignored.
+    QString currentFileName() const;
+    void setCurrentFileName(const QString &name);
+
+signals:
+    // A mouse button was released over the list.
+    void mouseReleased();
+
+protected:
+    void mouseReleaseEvent(QMouseEvent *event) override;
+
+private:
+    FileListModel *m_model;
+    QString m_path;
+    QString m_pattern = QStringLiteral("*.*");
+};

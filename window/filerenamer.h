@@ -1,0 +1,134 @@
+#pragma once
+
+#include "rules/renamerules.h"
+
+#include <QList>
+#include <QString>
+#include <QWidget>
+
+class DirList;
+class DriveList;
+class FileList;
+class PreviewList;
+class QButtonGroup;
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+class QStyle;
+struct PlatformServices;
+
+// The main window. It owns every control and the working state of the
+// program; its procedures keep the names the users' manual and the support
+// notes use (RefreshPreview, Rename_Click, ...), and each lives in the folder
+// of its subsystem: the preview and the runs in batch/, the save and restore
+// in settings/, the load in app/.
+class FileRenamer : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit FileRenamer(PlatformServices &services, QWidget *parent = nullptr);
+    ~FileRenamer() override;
+
+    PlatformServices &services() { return m_services; }
+
+    // Every control, in the order it was created.
+    const QList<QWidget *> &controls() const { return m_controls; }
+
+    // The controls, by the names the program uses.
+    QPushButton *Rename;
+    DriveList *Drive1;
+    DirList *Dir1;
+    FileList *File1;
+    QGroupBox *Frame4;
+    QLineEdit *ReplaceText;
+    QLineEdit *RemoveText;
+    QLabel *Label7;
+    QLabel *Label6;
+    QGroupBox *Frame5;
+    QPushButton *Delete;
+    QPushButton *SelectNone;
+    QPushButton *SelectAll;
+    QLineEdit *FileTypeText1;
+    QLabel *Label5;
+    QLabel *Label4;
+    QGroupBox *Frame1;
+    QRadioButton *Option1[3];
+    QLineEdit *Prefixtext;
+    QLabel *Label3;
+    QGroupBox *Frame6;
+    QComboBox *CounterFormatCombo;
+    QLineEdit *CounterStart;
+    QCheckBox *IncludeCountCheck;
+    QLabel *Label8;
+    QLabel *Label1;
+    QGroupBox *Frame2;
+    QRadioButton *Option2[3];
+    PreviewList *List1;
+    QGroupBox *Frame3;
+    QLabel *Label2;
+
+    // The rule values as the controls show them.
+    RenameRules ReadRules() const;
+    // The index of the selected member of Option1 / Option2.
+    int SelectedOption(QRadioButton *const (&group)[3]) const;
+
+    // The counter text of a value, and the counter boxes switched on or
+    // greyed by the "Include Count" tick.
+    QString FormatCounter(qint32 value);
+    void CountSelected();
+    int SelectedCount() const { return m_selectedCount; }
+
+    void RefreshPreview();
+    void Rename_Click();
+    bool RenameOneFile(const QString &presentPath, const QString &newPath, QString *error);
+    void Delete_Click();
+    void DelToRecycBin(const QString &path);
+
+    void Form_Load();
+    void Form_Unload();
+    // Reads every kept control value back from the settings store.
+    void RestoreControls();
+    QString ControlKey(const QWidget *control) const;
+
+    // Handlers of the controls' notifications.
+    void Drive1_Change();
+    void Dir1_Change();
+    void File1_MouseUp();
+    void FileTypeText1_Change();
+    void SelectAll_Click();
+    void SelectNone_Click();
+    void Option1_Click(int index);
+    void Option2_Click(int index);
+    void IncludeCountCheck_Click();
+    void CounterFormatCombo_Click();
+    void Prefixtext_Change();
+    void Prefixtext_KeyPress(int keyAscii);
+    void CounterStart_Change();
+    void RemoveText_Change();
+    void ReplaceText_Change();
+    void Label2_Click();
+
+    // Switched on: enabled and white; greyed: disabled and light grey.
+    static void SetSwitchedOn(QWidget *control, bool on);
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void createControls();
+    void wireEvents();
+    void showDirOpenFailed(const QString &folder);
+
+    PlatformServices &m_services;
+    QList<QWidget *> m_controls;
+    QStyle *m_style;
+    QButtonGroup *m_option1Group;
+    QButtonGroup *m_option2Group;
+    qint32 m_counter = 0;
+    int m_selectedCount = 0;
+};

@@ -1,0 +1,100 @@
+// Which notification of which control runs which handler, and the handlers
+// of the rule controls. A write from code raises the same notification as the
+// user's action, only a real change raises anything, and the handler runs
+// inside the write; Qt's signals used here behave exactly so.
+#include "platform/platformservices.h"
+#include "window/dirlist.h"
+#include "window/drivelist.h"
+#include "window/filelist.h"
+#include "window/filerenamer.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+
+void FileRenamer::wireEvents()
+{
+    // Only the member that becomes selected raises the array's click; the
+    // one deselected with it raises nothing.
+    connect(m_option1Group, &QButtonGroup::idToggled, this, [this](int index, bool checked) {
+        if (checked)
+            Option1_Click(index);
+    });
+    connect(m_option2Group, &QButtonGroup::idToggled, this, [this](int index, bool checked) {
+        if (checked)
+            Option2_Click(index);
+    });
+    connect(IncludeCountCheck, &QCheckBox::toggled, this, &FileRenamer::IncludeCountCheck_Click);
+    // Picking an entry of the list, by mouse or keyboard; typing raises nothing.
+    connect(CounterFormatCombo, &QComboBox::activated, this, &FileRenamer::CounterFormatCombo_Click);
+    connect(Prefixtext, &QLineEdit::textChanged, this, &FileRenamer::Prefixtext_Change);
+    connect(Prefixtext, &QLineEdit::returnPressed, this, [this] { Prefixtext_KeyPress(13); });
+    connect(CounterStart, &QLineEdit::textChanged, this, &FileRenamer::CounterStart_Change);
+    connect(RemoveText, &QLineEdit::textChanged, this, &FileRenamer::RemoveText_Change);
+    connect(ReplaceText, &QLineEdit::textChanged, this, &FileRenamer::ReplaceText_Change);
+    connect(Drive1, &DriveList::driveChanged, this, &FileRenamer::Drive1_Change);
+    connect(Dir1, &DirList::pathChanged, this, &FileRenamer::Dir1_Change);
+    connect(Dir1, &DirList::openFailed, this, &FileRenamer::showDirOpenFailed);
+    connect(File1, &FileList::mouseReleased, this, &FileRenamer::File1_MouseUp);
+    connect(FileTypeText1, &QLineEdit::textChanged, this, &FileRenamer::FileTypeText1_Change);
+    connect(SelectAll, &QPushButton::clicked, this, &FileRenamer::SelectAll_Click);
+    connect(SelectNone, &QPushButton::clicked, this, &FileRenamer::SelectNone_Click);
+    connect(Rename, &QPushButton::clicked, this, &FileRenamer::Rename_Click);
+    connect(Delete, &QPushButton::clicked, this, &FileRenamer::Delete_Click);
+}
+
+// Every change of the prefix mode starts with the counter switched off; the
+// rebuild may switch it on again for a prefix that replaces several names.
+void FileRenamer::Option1_Click(int)
+{
+    SetSwitchedOn(Prefixtext, true);
+    if (Option1[2]->isChecked())
+        SetSwitchedOn(Prefixtext, false); // the next rebuild empties it
+    IncludeCountCheck->setChecked(false);
+    RefreshPreview();
+}
+
+void FileRenamer::Option2_Click(int)
+{
+    RefreshPreview();
+}
+
+void FileRenamer::IncludeCountCheck_Click()
+{
+    FormatCounter(0);
+    RefreshPreview();
+}
+
+void FileRenamer::CounterFormatCombo_Click()
+{
+    IncludeCountCheck_Click();
+}
+
+void FileRenamer::Prefixtext_Change()
+{
+    RefreshPreview();
+}
+
+void FileRenamer::Prefixtext_KeyPress(int keyAscii)
+{
+    if (keyAscii == 13)
+        Rename_Click();
+}
+
+void FileRenamer::CounterStart_Change()
+{
+    RefreshPreview();
+}
+
+void FileRenamer::RemoveText_Change()
+{
+    RefreshPreview();
+}
+
+void FileRenamer::ReplaceText_Change()
+{
+    RefreshPreview();
+}
