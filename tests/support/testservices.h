@@ -1,0 +1,44 @@
+#pragma once
+
+// What the tests hand the main window: every platform service real, except
+// the answers to modal message boxes, which are scripted and recorded.
+
+#include "platform/platformservices.h"
+
+#include <QList>
+#include <QString>
+#include <memory>
+
+struct ShownMessage
+{
+    QString text;
+    int flags = 0;
+    QString title;
+};
+
+class RecordingMessageBox : public MessageBoxService
+{
+public:
+    // Answers given in turn; OK (1) once they run out.
+    QList<int> answers;
+    QList<ShownMessage> shown;
+
+    int show(const QString &text, int flags, const QString &title = QString()) override
+    {
+        shown.append({text, flags, title});
+        return answers.isEmpty() ? MsgBox::AnswerOk : answers.takeFirst();
+    }
+};
+
+// Real services with a settings file of the test's own and recorded message
+// boxes. `box` points into the returned services.
+inline std::unique_ptr<PlatformServices> MakeTestServices(const QString &settingsFile,
+                                                          RecordingMessageBox **box)
+{
+    auto services = std::make_unique<PlatformServices>();
+    auto recording = std::make_unique<RecordingMessageBox>();
+    *box = recording.get();
+    services->messageBox = std::move(recording);
+    services->settings = std::make_unique<QtSettingsStore>(settingsFile);
+    return services;
+}
