@@ -1,18 +1,30 @@
 # Quorlane: the everyday commands. `make` alone lists them.
 BUILD       := build
+ASAN_BUILD  := build-asan
 BENCH_BUILD := build-bench
+FUZZ_BUILD  := build-fuzz
 GENERATOR   := -G Ninja
+FUZZ_SECONDS ?= 60
+FUZZ_TARGETS := fuzz_numbertext fuzz_counterformat fuzz_filter fuzz_mask fuzz_compose
+SANITIZER_ENV := ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_checks=1 \
+	LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0 \
+	UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 
-.PHONY: help setup dev-setup configure build run test bench clean
+.PHONY: help setup dev-setup configure build run test test-fast test-asan lint format bench fuzz package install clean
 .DEFAULT_GOAL := help
 
 help:
 	@echo "make run        install what is missing, build, start the program"
-	@echo "make test       install what is missing, build, run all tests (offscreen)"
+	@echo "make test       install what is missing, build, run all tests (offscreen),"
+	@echo "                then the same tests built with Address and UB sanitizers"
+	@echo "make test-fast  the tests of the normal build only"
+	@echo "make lint       clang-tidy and clang-format over the project's code"
+	@echo "make format     rewrite the code in the project's clang-format style"
+	@echo "make fuzz       each libFuzzer target for FUZZ_SECONDS (default 60) seconds"
 	@echo "make bench      Release build in $(BENCH_BUILD)/, run the benchmarks"
-	@echo "make setup      install the missing Debian packages only"
-	@echo "make dev-setup  same, plus clang, sanitizer runtime, clang-tidy, clang-format"
-	@echo "make clean      remove $(BUILD)/ and $(BENCH_BUILD)/"
+	@echo "make package    the Debian package, in $(BUILD)/"
+	@echo "make install    install into the system (CMake's install rules)"
+	@echo "make clean      remove the build folders"
 
 setup:
 	bash scripts/setup.sh
@@ -29,13 +41,38 @@ build: configure
 run: build
 	./$(BUILD)/app/quorlane
 
-test: build
+test: test-fast test-asan
+
+test-fast: build
 	QT_QPA_PLATFORM=offscreen ctest --test-dir $(BUILD) --output-on-failure -j2
+
+test-asan: setup
+	cmake -S . -B $(ASAN_BUILD) $(GENERATOR) -DCMAKE_BUILD_TYPE=Debug -DQUORLANE_SANITIZE=ON
+	cmake --build $(ASAN_BUILD)
+	$(SANITIZER_ENV) QT_QPA_PLATFORM=offscreen ctest --test-dir $(ASAN_BUILD) --output-on-failure -j2 -LE nosanitize
+
+lint: dev-setup configure
+	bash scripts/lint.sh $(BUILD)
+
+format: dev-setup
+	bash scripts/lint.sh --fix
+
+fuzz: dev-setup
+	cmake -S . -B $(FUZZ_BUILD) $(GENERATOR) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+		-DCMAKE_CXX_COMPILER=clang++ -DQUORLANE_FUZZ=ON
+	cmake --build $(FUZZ_BUILD)
+	bash scripts/fuzz.sh $(FUZZ_BUILD) $(FUZZ_SECONDS) $(FUZZ_TARGETS)
 
 bench: setup
 	cmake -S . -B $(BENCH_BUILD) $(GENERATOR) -DCMAKE_BUILD_TYPE=Release -DQUORLANE_BENCH=ON
 	cmake --build $(BENCH_BUILD)
 	./$(BENCH_BUILD)/bench/quorlane_bench
 
+package: build
+	cd $(BUILD) && cpack -G DEB
+
+install: build
+	cmake --install $(BUILD)
+
 clean:
-	rm -rf $(BUILD) $(BENCH_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(BENCH_BUILD) $(FUZZ_BUILD)

@@ -16,7 +16,9 @@ base_pkgs=(
     # fonts
     fonts-liberation2 fonts-dejavu-core
     # tests under a real X server
-    xvfb xauth
+    xvfb xauth x11-utils
+    # checks of the desktop entry, the metainfo and the Debian package
+    desktop-file-utils appstream dpkg-dev
 )
 dev_pkgs=(clang libclang-rt-14-dev clang-tidy clang-format)
 
