@@ -17,6 +17,8 @@ base_pkgs=(
     fonts-liberation2 fonts-dejavu-core
     # tests under a real X server
     xvfb xauth x11-utils
+    # the screen reader's view: the accessibility bus and its Python client
+    dbus at-spi2-core python3-pyatspi
     # checks of the desktop entry, the metainfo and the Debian package
     desktop-file-utils appstream dpkg-dev
 )
