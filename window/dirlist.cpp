@@ -62,7 +62,6 @@ void DirList::fill()
         const QString name = QDir(folder).isRoot() ? folder : QFileInfo(folder).fileName();
         auto *item = new QStandardItem(indentUnit.repeated(depth) + name);
         item->setData(folder, PathRole);
-        item->setData(folder, Qt::ToolTipRole);
         m_model->appendRow(item);
         openItem = item;
         ++depth;

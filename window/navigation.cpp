@@ -7,6 +7,7 @@
 #include "window/filerenamer.h"
 #include "window/previewlist.h"
 
+#include <QDir>
 #include <QLineEdit>
 
 // The folder list always goes to the root of the chosen drive.
@@ -29,7 +30,8 @@ void FileRenamer::Dir1_Change()
 
 void FileRenamer::showDirOpenFailed(const QString &folder)
 {
-    m_services.messageBox->show(QStringLiteral("Sorry, the folder cannot be opened:\r") + folder,
+    m_services.messageBox->show(QStringLiteral("Sorry, the folder cannot be opened:\r")
+                                    + QDir::toNativeSeparators(folder),
                                 MsgBox::Ok | MsgBox::IconStop, QStringLiteral("Quorlane"));
 }
 

@@ -14,6 +14,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSignalBlocker>
 
 void FileRenamer::wireEvents()
 {
@@ -30,6 +31,17 @@ void FileRenamer::wireEvents()
     connect(IncludeCountCheck, &QCheckBox::toggled, this, &FileRenamer::IncludeCountCheck_Click);
     // Picking an entry of the list, by mouse or keyboard; typing raises nothing.
     connect(CounterFormatCombo, &QComboBox::activated, this, &FileRenamer::CounterFormatCombo_Click);
+    // The combo box takes a typed text that equals an entry other than its
+    // current one for a pick of that entry once the box loses the focus or
+    // Enter is pressed. Moving its current entry to the typed one, quietly,
+    // leaves nothing to pick: typing stays typing.
+    connect(CounterFormatCombo->lineEdit(), &QLineEdit::textEdited, this, [this](const QString &text) {
+        const int entry = CounterFormatCombo->findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive);
+        if (entry >= 0 && entry != CounterFormatCombo->currentIndex()) {
+            const QSignalBlocker quiet(CounterFormatCombo);
+            CounterFormatCombo->setCurrentIndex(entry);
+        }
+    });
     connect(Prefixtext, &QLineEdit::textChanged, this, &FileRenamer::Prefixtext_Change);
     connect(Prefixtext, &QLineEdit::returnPressed, this, [this] { Prefixtext_KeyPress(13); });
     connect(CounterStart, &QLineEdit::textChanged, this, &FileRenamer::CounterStart_Change);
