@@ -10,6 +10,8 @@
 
 #include <QLineEdit>
 
+#include <algorithm>
+
 void FileRenamer::Rename_Click()
 {
     CountSelected();
@@ -66,17 +68,16 @@ void FileRenamer::Rename_Click()
         m_services.focus->moveTo(Prefixtext);
 }
 
-// The letter case of the current mode changes the new name, never the
-// folder part that the file list gave: where names keep their case, an upper
-// case folder would be another folder.
+// The letter case of the current mode changes the file's own name only, never
+// a folder part: where names keep their case, a folder in other letters would
+// be another folder. This holds also for a sub-folder named by a prefix.
 bool FileRenamer::RenameOneFile(const QString &presentPath, const QString &newPath, QString *error)
 {
-    const QString folderPart = FullPath(File1->path(), QString());
     const CaseMode mode = CaseMode(SelectedOption(Option2));
-    QString target = newPath;
-    if (newPath.startsWith(folderPart))
-        target = folderPart + ApplyCase(newPath.mid(folderPart.size()), mode, QLocale());
-    else
-        target = ApplyCase(newPath, mode, QLocale());
+    qsizetype nameStart = newPath.lastIndexOf(QLatin1Char('/')) + 1;
+#ifdef Q_OS_WIN
+    nameStart = std::max(nameStart, newPath.lastIndexOf(QLatin1Char('\\')) + 1);
+#endif
+    const QString target = newPath.left(nameStart) + ApplyCase(newPath.mid(nameStart), mode, QLocale());
     return m_services.rename->rename(presentPath, target, error);
 }

@@ -1,5 +1,6 @@
 #include "platform/renameservice.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QUuid>
@@ -108,8 +109,13 @@ bool NativeRenameService::rename(const QString &presentPath, const QString &newP
     }
     if (moveNoReplace(temporary, newPath, &reason))
         return true;
-    QString ignored;
-    moveNoReplace(temporary, presentPath, &ignored);
-    *error = reason;
+    // A hidden name would hide the file from the list: say where it is when
+    // it cannot go back.
+    QString backReason;
+    if (moveNoReplace(temporary, presentPath, &backReason))
+        *error = reason;
+    else
+        *error = QStringLiteral("%1; the file is now %2 (%3)")
+                     .arg(reason, QDir::toNativeSeparators(temporary), backReason);
     return false;
 }

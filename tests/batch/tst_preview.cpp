@@ -1,0 +1,353 @@
+// The preview list: one line per selected file, the forced counter, and the
+// pointer, built by the real window over a real folder.
+#include "support/testservices.h"
+#include "window/dirlist.h"
+#include "window/filelist.h"
+#include "window/filerenamer.h"
+#include "window/previewlist.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QDirIterator>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+QByteArray ContentOf(const QString &name)
+{
+    return "content of " + name.toUtf8() + '\n';
+}
+
+// Every file under a folder, hidden ones included, by its relative path.
+QMap<QString, QByteArray> Snapshot(const QString &folder)
+{
+    QMap<QString, QByteArray> files;
+    const QDir base(folder);
+    QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        QFile file(it.next());
+        file.open(QIODevice::ReadOnly);
+        files.insert(base.relativeFilePath(file.fileName()), file.readAll());
+    }
+    return files;
+}
+
+// The rule controls as a user leaves them, in the order a user sets them: the
+// prefix mode first, since choosing it clears the counter tick.
+struct Rules
+{
+    int mode = 1; // Before
+    QString prefix;
+    bool count = false;
+    QString pattern = QStringLiteral("0");
+    QString start = QStringLiteral("1");
+    int caseMode = 0;
+};
+
+// The main window over a folder of its own with files of unique content.
+struct Session
+{
+    QTemporaryDir root;
+    QString folder;
+    RecordingMessageBox *box = nullptr;
+    std::unique_ptr<PlatformServices> services;
+    std::unique_ptr<FileRenamer> w;
+    QMap<QString, QByteArray> before;
+
+    explicit Session(const QStringList &names)
+    {
+        folder = root.filePath(QStringLiteral("photos"));
+        QDir().mkpath(folder);
+        for (const QString &name : names) {
+            QFile file(folder + QLatin1Char('/') + name);
+            file.open(QIODevice::WriteOnly);
+            file.write(ContentOf(name));
+        }
+        before = Snapshot(folder);
+        services = MakeTestServices(root.filePath(QStringLiteral("settings.ini")), &box);
+        w = std::make_unique<FileRenamer>(*services);
+        w->Dir1->setPath(folder);
+        w->show();
+    }
+
+    void apply(const Rules &rules)
+    {
+        w->Option1[rules.mode]->setChecked(true);
+        w->Prefixtext->setText(rules.prefix);
+        w->CounterFormatCombo->setEditText(rules.pattern);
+        w->CounterStart->setText(rules.start);
+        w->IncludeCountCheck->setChecked(rules.count);
+        w->Option2[rules.caseMode]->setChecked(true);
+    }
+
+    // A click with Ctrl held on one entry, which adds or removes it.
+    bool ctrlClick(const QString &name)
+    {
+        const int row = int(w->File1->names().indexOf(name));
+        if (row < 0)
+            return false;
+        const QModelIndex index = w->File1->model()->index(row, 0);
+        w->File1->scrollTo(index);
+        QTest::mouseClick(w->File1->viewport(), Qt::LeftButton, Qt::ControlModifier,
+                          w->File1->visualRect(index).center());
+        return true;
+    }
+
+    bool countBoxesSwitchedOn() const
+    {
+        const QColor white(255, 255, 255);
+        return w->CounterStart->isEnabled() && w->CounterFormatCombo->isEnabled()
+               && w->CounterStart->palette().color(QPalette::Base) == white
+               && w->CounterFormatCombo->palette().color(QPalette::Base) == white;
+    }
+};
+
+const QString Arrow = QStringLiteral("\t --> ");
+
+} // namespace
+
+Q_DECLARE_METATYPE(Rules)
+
+class TestPreview : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void lines_data();
+    void lines();
+    void noneEmptiesPrefix();
+    void forcedCounterAfterTwoLines();
+    void forcedCounterWaitsForSecondLine();
+    void untickingByHandTicksBack();
+    void pointerBusyThenArrow();
+
+private:
+    QTemporaryDir m_home;
+};
+
+void TestPreview::initTestCase()
+{
+    QVERIFY(m_home.isValid());
+    qputenv("HOME", m_home.path().toLocal8Bit());
+    qputenv("XDG_DATA_HOME", m_home.filePath(QStringLiteral("share")).toLocal8Bit());
+    qputenv("XDG_CONFIG_HOME", m_home.filePath(QStringLiteral("config")).toLocal8Bit());
+    // The window opens at the current folder first; keep it away from the build.
+    QVERIFY(QDir::setCurrent(m_home.path()));
+}
+
+void TestPreview::lines_data()
+{
+    QTest::addColumn<QStringList>("files");
+    QTest::addColumn<Rules>("rules");
+    QTest::addColumn<QStringList>("clicks");
+    QTest::addColumn<QStringList>("expected");
+
+    const QStringList abc = {QStringLiteral("a.txt"), QStringLiteral("b.txt"), QStringLiteral("c.txt")};
+
+    Rules numbered;
+    numbered.prefix = QStringLiteral("A");
+    numbered.count = true;
+    numbered.pattern = QStringLiteral("00");
+    QTest::newRow("lines/before-counter/three-files")
+        << abc << numbered << abc
+        << QStringList{"a.txt" + Arrow + "Aa01.txt", "b.txt" + Arrow + "Ab02.txt", "c.txt" + Arrow + "Ac03.txt"};
+
+    Rules fromFive;
+    fromFive.count = true;
+    fromFive.start = QStringLiteral("5");
+    QTest::newRow("lines/unselected-between/takes-no-number")
+        << abc << fromFive << QStringList{"a.txt", "c.txt"}
+        << QStringList{"a.txt" + Arrow + "a5.txt", "c.txt" + Arrow + "c6.txt"};
+
+    QTest::newRow("lines/order/without-regard-to-case")
+        << QStringList{"b.txt", "C.txt", "A.txt"} << fromFive << QStringList{"C.txt", "A.txt", "b.txt"}
+        << QStringList{"A.txt" + Arrow + "A5.txt", "b.txt" + Arrow + "b6.txt", "C.txt" + Arrow + "C7.txt"};
+
+    Rules upper;
+    upper.prefix = QStringLiteral("x");
+    upper.caseMode = 1;
+    QTest::newRow("lines/upper/left-side-unchanged")
+        << QStringList{"Beach.jpg", "holiday.JPG"} << upper << QStringList{"Beach.jpg", "holiday.JPG"}
+        << QStringList{"Beach.jpg" + Arrow + "XBEACH.JPG", "holiday.JPG" + Arrow + "XHOLIDAY.JPG"};
+
+    Rules lower = upper;
+    lower.caseMode = 2;
+    QTest::newRow("lines/lower/left-side-unchanged")
+        << QStringList{"Beach.JPG"} << lower << QStringList{"Beach.JPG"}
+        << QStringList{"Beach.JPG" + Arrow + "xbeach.jpg"};
+
+    QTest::newRow("lines/no-selection/selected-then-removed")
+        << abc << numbered << QStringList{"a.txt", "b.txt", "a.txt", "b.txt"} << QStringList{};
+    QTest::newRow("lines/no-selection/empty-folder")
+        << QStringList{} << numbered << QStringList{} << QStringList{};
+
+    Rules overTop = numbered;
+    overTop.pattern = QStringLiteral("0");
+    overTop.start = QStringLiteral("2147483648");
+    QTest::newRow("lines/counter-range/start-above-top")
+        << abc << overTop << QStringList{"a.txt", "b.txt"}
+        << QStringList{"a.txt" + Arrow + "(counter out of range)", "b.txt" + Arrow + "(counter out of range)"};
+    Rules atTop = overTop;
+    atTop.start = QStringLiteral("2147483647");
+    QTest::newRow("lines/counter-range/runs-past-top")
+        << abc << atTop << abc
+        << QStringList{"a.txt" + Arrow + "Aa2147483647.txt", "b.txt" + Arrow + "(counter out of range)",
+                       "c.txt" + Arrow + "(counter out of range)"};
+    Rules atBottom = overTop;
+    atBottom.start = QStringLiteral("-2147483648");
+    QTest::newRow("lines/counter-range/lowest-start")
+        << abc << atBottom << QStringList{"a.txt", "b.txt"}
+        << QStringList{"a.txt" + Arrow + "Aa-2147483648.txt", "b.txt" + Arrow + "Ab-2147483647.txt"};
+    Rules belowBottom = overTop;
+    belowBottom.start = QStringLiteral("-2147483649");
+    QTest::newRow("lines/counter-range/start-below-bottom")
+        << abc << belowBottom << QStringList{"c.txt"}
+        << QStringList{"c.txt" + Arrow + "(counter out of range)"};
+}
+
+void TestPreview::lines()
+{
+    QFETCH(QStringList, files);
+    QFETCH(Rules, rules);
+    QFETCH(QStringList, clicks);
+
+    Session s(files);
+    QVERIFY(QTest::qWaitForWindowExposed(s.w.get()));
+    s.apply(rules);
+    for (const QString &name : clicks)
+        QVERIFY2(s.ctrlClick(name), qPrintable(name));
+
+    QTEST(s.w->List1->lines(), "expected");
+    QCOMPARE(s.w->SelectedCount(), int(s.w->List1->lines().size()));
+    QVERIFY(s.box->shown.isEmpty());
+    QCOMPARE(Snapshot(s.folder), s.before);
+}
+
+void TestPreview::noneEmptiesPrefix()
+{
+    Session s({QStringLiteral("a.txt"), QStringLiteral("b.txt")});
+    QVERIFY(QTest::qWaitForWindowExposed(s.w.get()));
+    Rules trip;
+    trip.prefix = QStringLiteral("Trip");
+    s.apply(trip);
+    QVERIFY(s.ctrlClick(QStringLiteral("a.txt")));
+    QVERIFY(s.ctrlClick(QStringLiteral("b.txt")));
+    QCOMPARE(s.w->List1->lines(), (QStringList{"a.txt" + Arrow + "Tripa.txt", "b.txt" + Arrow + "Tripb.txt"}));
+
+    QTest::mouseClick(s.w->Option1[2], Qt::LeftButton);
+
+    QVERIFY(s.w->Option1[2]->isChecked());
+    QCOMPARE(s.w->Prefixtext->text(), QString());
+    QVERIFY(!s.w->Prefixtext->isEnabled());
+    QCOMPARE(s.w->List1->lines(), (QStringList{"a.txt" + Arrow + "a.txt", "b.txt" + Arrow + "b.txt"}));
+    QCOMPARE(Snapshot(s.folder), s.before);
+}
+
+// Mode Replace with a prefix and two lines already shown: the prefix alone
+// would give both files one name, so the counter is switched on.
+void TestPreview::forcedCounterAfterTwoLines()
+{
+    Session s({QStringLiteral("a.txt"), QStringLiteral("b.txt")});
+    QVERIFY(QTest::qWaitForWindowExposed(s.w.get()));
+    Rules replace;
+    replace.mode = 0;
+    s.apply(replace);
+    QVERIFY(s.ctrlClick(QStringLiteral("a.txt")));
+    QVERIFY(s.ctrlClick(QStringLiteral("b.txt")));
+    QCOMPARE(s.w->List1->lines(), (QStringList{"a.txt" + Arrow + ".txt", "b.txt" + Arrow + ".txt"}));
+    QVERIFY(!s.w->IncludeCountCheck->isChecked());
+    QVERIFY(!s.countBoxesSwitchedOn());
+
+    QTest::keyClicks(s.w->Prefixtext, QStringLiteral("P"));
+
+    QVERIFY(s.w->IncludeCountCheck->isChecked());
+    QVERIFY(s.countBoxesSwitchedOn());
+    QCOMPARE(s.w->List1->lines(), (QStringList{"a.txt" + Arrow + "P1.txt", "b.txt" + Arrow + "P2.txt"}));
+    QCOMPARE(Snapshot(s.folder), s.before);
+}
+
+// With one line shown the second file's selection does not force the counter
+// yet, so both lines show one name; any further rebuild does.
+void TestPreview::forcedCounterWaitsForSecondLine()
+{
+    Session s({QStringLiteral("a.txt"), QStringLiteral("b.txt")});
+    QVERIFY(QTest::qWaitForWindowExposed(s.w.get()));
+    Rules replace;
+    replace.mode = 0;
+    replace.prefix = QStringLiteral("P");
+    s.apply(replace);
+    QVERIFY(s.ctrlClick(QStringLiteral("a.txt")));
+    QCOMPARE(s.w->List1->lines(), QStringList{"a.txt" + Arrow + "P.txt"});
+
+    QVERIFY(s.ctrlClick(QStringLiteral("b.txt")));
+    QVERIFY(!s.w->IncludeCountCheck->isChecked());
+    QVERIFY(!s.countBoxesSwitchedOn());
+    QCOMPARE(s.w->List1->lines(), (QStringList{"a.txt" + Arrow + "P.txt", "b.txt" + Arrow + "P.txt"}));
+
+    QTest::keyClicks(s.w->RemoveText, QStringLiteral("z"));
+    QVERIFY(s.w->IncludeCountCheck->isChecked());
+    QVERIFY(s.countBoxesSwitchedOn());
+    QCOMPARE(s.w->List1->lines(), (QStringList{"a.txt" + Arrow + "P1.txt", "b.txt" + Arrow + "P2.txt"}));
+    QCOMPARE(Snapshot(s.folder), s.before);
+}
+
+void TestPreview::untickingByHandTicksBack()
+{
+    Session s({QStringLiteral("a.txt"), QStringLiteral("b.txt"), QStringLiteral("c.txt")});
+    QVERIFY(QTest::qWaitForWindowExposed(s.w.get()));
+    Rules replace;
+    replace.mode = 0;
+    replace.prefix = QStringLiteral("P");
+    replace.count = true;
+    s.apply(replace);
+    QVERIFY(s.ctrlClick(QStringLiteral("a.txt")));
+    QVERIFY(s.ctrlClick(QStringLiteral("c.txt")));
+    QVERIFY(s.w->IncludeCountCheck->isChecked());
+    QSignalSpy toggled(s.w->IncludeCountCheck, &QCheckBox::toggled);
+
+    QTest::mouseClick(s.w->IncludeCountCheck, Qt::LeftButton);
+
+    // The tick back happens inside the handler of the untick, so the spy,
+    // connected after the window, records the nested tick first.
+    QCOMPARE(toggled.size(), 2);
+    QCOMPARE(toggled.at(0).at(0).toBool(), true);
+    QCOMPARE(toggled.at(1).at(0).toBool(), false);
+    QVERIFY(s.w->IncludeCountCheck->isChecked());
+    QVERIFY(s.countBoxesSwitchedOn());
+    QCOMPARE(s.w->List1->lines(), (QStringList{"a.txt" + Arrow + "P1.txt", "c.txt" + Arrow + "P2.txt"}));
+    QCOMPARE(Snapshot(s.folder), s.before);
+}
+
+// The lines are written under the hourglass, and the arrow that follows is a
+// fixed one over the whole application.
+void TestPreview::pointerBusyThenArrow()
+{
+    Session s({QStringLiteral("a.txt"), QStringLiteral("b.txt")});
+    QVERIFY(QTest::qWaitForWindowExposed(s.w.get()));
+    s.apply(Rules());
+    QList<int> whileWriting;
+    connect(s.w->List1->model(), &QAbstractItemModel::modelReset, this,
+            [&] { whileWriting.append(s.services->pointer->current()); });
+
+    QVERIFY(s.ctrlClick(QStringLiteral("b.txt")));
+
+    QCOMPARE(s.w->List1->lines(), QStringList{"b.txt" + Arrow + "b.txt"});
+    QVERIFY(!whileWriting.isEmpty());
+    for (int pointer : std::as_const(whileWriting))
+        QCOMPARE(pointer, int(Pointer::Busy));
+    QCOMPARE(s.services->pointer->current(), int(Pointer::Arrow));
+    QVERIFY(QGuiApplication::overrideCursor());
+    QCOMPARE(QGuiApplication::overrideCursor()->shape(), Qt::ArrowCursor);
+    QCOMPARE(Snapshot(s.folder), s.before);
+}
+
+QTEST_MAIN(TestPreview)
+#include "tst_preview.moc"

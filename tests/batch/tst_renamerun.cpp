@@ -1,0 +1,522 @@
+// The rename run over real files: every file keeps its content, no file is
+// ever replaced, and the counter start moves on only after a whole batch.
+#include "support/testservices.h"
+#include "window/dirlist.h"
+#include "window/filelist.h"
+#include "window/filerenamer.h"
+#include "window/previewlist.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QDirIterator>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+QByteArray ContentOf(const QString &name)
+{
+    return "content of " + name.toUtf8() + '\n';
+}
+
+void WriteFile(const QString &path, const QByteArray &content)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(content);
+}
+
+// Every file under a folder, hidden ones included, by its relative path.
+QMap<QString, QByteArray> Snapshot(const QString &folder)
+{
+    QMap<QString, QByteArray> files;
+    const QDir base(folder);
+    QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        QFile file(it.next());
+        file.open(QIODevice::ReadOnly);
+        files.insert(base.relativeFilePath(file.fileName()), file.readAll());
+    }
+    return files;
+}
+
+// Present name to new name, relative to the folder.
+using Moves = QMap<QString, QString>;
+
+// The snapshot after the given files moved, contents unchanged.
+QMap<QString, QByteArray> Moved(QMap<QString, QByteArray> files, const Moves &moves)
+{
+    QMap<QString, QByteArray> taken;
+    for (auto it = moves.cbegin(); it != moves.cend(); ++it)
+        taken.insert(it.value(), files.take(it.key()));
+    files.insert(taken);
+    return files;
+}
+
+// The rule controls as a user leaves them, in the order a user sets them: the
+// prefix mode first, since choosing it clears the counter tick.
+struct Rules
+{
+    int mode = 1; // Before
+    QString prefix;
+    bool count = false;
+    QString pattern = QStringLiteral("0");
+    QString start = QStringLiteral("1");
+    int caseMode = 0;
+};
+
+Rules MakeRules(int mode, const QString &prefix, bool count, const QString &start, int caseMode = 0)
+{
+    Rules rules;
+    rules.mode = mode;
+    rules.prefix = prefix;
+    rules.count = count;
+    rules.start = start;
+    rules.caseMode = caseMode;
+    return rules;
+}
+
+// The main window over a folder of its own, shown and active, with files of
+// unique content. The folder's name has lower-case letters so that a letter
+// case change of the whole path would show.
+struct Session
+{
+    QTemporaryDir root;
+    QString folder;
+    RecordingMessageBox *box = nullptr;
+    std::unique_ptr<PlatformServices> services;
+    std::unique_ptr<FileRenamer> w;
+    QMap<QString, QByteArray> before;
+
+    explicit Session(const QStringList &names, bool recordedBoxes = true)
+    {
+        folder = root.filePath(QStringLiteral("photos"));
+        QDir().mkpath(folder + QLatin1String("/sub"));
+        WriteFile(folder + QLatin1String("/sub/keep.txt"), "already in the sub-folder\n");
+        for (const QString &name : names)
+            WriteFile(folder + QLatin1Char('/') + name, ContentOf(name));
+        before = Snapshot(folder);
+        services = MakeTestServices(root.filePath(QStringLiteral("settings.ini")), &box);
+        if (!recordedBoxes) {
+            services->messageBox = std::make_unique<QtMessageBoxService>();
+            box = nullptr;
+        }
+        w = std::make_unique<FileRenamer>(*services);
+        w->Dir1->setPath(folder);
+        w->show();
+        QApplication::setActiveWindow(w.get());
+    }
+
+    void apply(const Rules &rules)
+    {
+        w->Option1[rules.mode]->setChecked(true);
+        w->Prefixtext->setText(rules.prefix);
+        w->CounterFormatCombo->setEditText(rules.pattern);
+        w->CounterStart->setText(rules.start);
+        w->IncludeCountCheck->setChecked(rules.count);
+        w->Option2[rules.caseMode]->setChecked(true);
+    }
+
+    // A click with Ctrl held on one entry, which adds or removes it.
+    bool ctrlClick(const QString &name)
+    {
+        const int row = int(w->File1->names().indexOf(name));
+        if (row < 0)
+            return false;
+        const QModelIndex index = w->File1->model()->index(row, 0);
+        w->File1->scrollTo(index);
+        QTest::mouseClick(w->File1->viewport(), Qt::LeftButton, Qt::ControlModifier,
+                          w->File1->visualRect(index).center());
+        return true;
+    }
+
+    bool select(const QStringList &names)
+    {
+        for (const QString &name : names) {
+            if (!ctrlClick(name))
+                return false;
+        }
+        return w->SelectedCount() == names.size();
+    }
+
+    QString path(const QString &name) const { return folder + QLatin1Char('/') + name; }
+};
+
+const QString Question = QStringLiteral("The File names will be permanently renamed.\rAre you sure ?");
+const QString Failure = QStringLiteral("File already exists !");
+
+// A folder in which no name can be added, removed or changed. Root passes over
+// permission bits, so for root the folder is made immutable as well.
+class ReadOnlyFolder
+{
+public:
+    explicit ReadOnlyFolder(const QString &path) : m_path(QFile::encodeName(path))
+    {
+        m_ok = ::chmod(m_path.constData(), 0555) == 0;
+        if (m_ok && ::geteuid() == 0)
+            m_ok = m_immutable = setImmutable(true);
+    }
+    ~ReadOnlyFolder()
+    {
+        if (m_immutable)
+            setImmutable(false);
+        ::chmod(m_path.constData(), 0755);
+    }
+    bool ok() const { return m_ok; }
+
+private:
+    bool setImmutable(bool on)
+    {
+        const int fd = ::open(m_path.constData(), O_RDONLY | O_DIRECTORY);
+        if (fd < 0)
+            return false;
+        int flags = 0;
+        bool done = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+        flags = on ? (flags | FS_IMMUTABLE_FL) : (flags & ~FS_IMMUTABLE_FL);
+        done = done && ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+        ::close(fd);
+        return done;
+    }
+
+    QByteArray m_path;
+    bool m_ok = false;
+    bool m_immutable = false;
+};
+
+} // namespace
+
+Q_DECLARE_METATYPE(Rules)
+
+class TestRenameRun : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void success_data();
+    void success();
+    void failure_data();
+    void failure();
+    void nothingSelected();
+    void cancel();
+    void targetCreatedAfterPreview();
+    void fileRemovedBeforeRun();
+    void readOnlyFolder();
+    void enterInPrefixStartsRun();
+    void realMessageBoxAnswered();
+
+private:
+    QTemporaryDir m_home;
+};
+
+void TestRenameRun::initTestCase()
+{
+    QVERIFY(m_home.isValid());
+    qputenv("HOME", m_home.path().toLocal8Bit());
+    qputenv("XDG_DATA_HOME", m_home.filePath(QStringLiteral("share")).toLocal8Bit());
+    qputenv("XDG_CONFIG_HOME", m_home.filePath(QStringLiteral("config")).toLocal8Bit());
+    QVERIFY(QDir::setCurrent(m_home.path()));
+}
+
+void TestRenameRun::success_data()
+{
+    QTest::addColumn<QStringList>("files");
+    QTest::addColumn<Rules>("rules");
+    QTest::addColumn<QStringList>("selected");
+    QTest::addColumn<Moves>("moves");
+    QTest::addColumn<QString>("counterAfter");
+
+    const QStringList abc = {QStringLiteral("a.txt"), QStringLiteral("b.txt"), QStringLiteral("c.txt")};
+
+    Rules numbered = MakeRules(1, QStringLiteral("A"), true, QStringLiteral("1"));
+    numbered.pattern = QStringLiteral("00");
+    QTest::newRow("run/before-counter/three-files")
+        << abc << numbered << abc
+        << Moves{{"a.txt", "Aa01.txt"}, {"b.txt", "Ab02.txt"}, {"c.txt", "Ac03.txt"}} << " 4";
+    QTest::newRow("run/counter-clear/start-still-moves-on")
+        << abc << MakeRules(1, "x", false, "1") << abc
+        << Moves{{"a.txt", "xa.txt"}, {"b.txt", "xb.txt"}, {"c.txt", "xc.txt"}} << " 4";
+    QTest::newRow("run/unselected-between/keeps-name-and-number")
+        << abc << MakeRules(0, "n", true, "7") << QStringList{"a.txt", "c.txt"}
+        << Moves{{"a.txt", "n7.txt"}, {"c.txt", "n8.txt"}} << " 9";
+    QTest::newRow("run/negative-start/written-without-blank")
+        << abc << MakeRules(1, "m", true, "-3") << QStringList{"b.txt"}
+        << Moves{{"b.txt", "mb-3.txt"}} << "-2";
+    QTest::newRow("run/upper/case-only-change")
+        << QStringList{"holiday.jpg", "notes.txt"} << MakeRules(2, "", false, "1", 1)
+        << QStringList{"holiday.jpg"} << Moves{{"holiday.jpg", "HOLIDAY.JPG"}} << " 2";
+    QTest::newRow("run/lower/case-only-change")
+        << QStringList{"Beach.JPG"} << MakeRules(2, "", false, "1", 2) << QStringList{"Beach.JPG"}
+        << Moves{{"Beach.JPG", "beach.jpg"}} << " 2";
+    QTest::newRow("run/prefix-with-separator/into-sub-folder")
+        << abc << MakeRules(1, "sub/", false, "1") << QStringList{"a.txt", "b.txt"}
+        << Moves{{"a.txt", "sub/a.txt"}, {"b.txt", "sub/b.txt"}} << " 3";
+    QTest::newRow("run/prefix-with-separator/upper-keeps-sub-folder")
+        << abc << MakeRules(1, "sub/", false, "1", 1) << QStringList{"c.txt"}
+        << Moves{{"c.txt", "sub/C.TXT"}} << " 2";
+    QTest::newRow("run/same-path/succeeds-unchanged")
+        << abc << MakeRules(2, "", false, "1") << QStringList{"b.txt"} << Moves{} << " 2";
+}
+
+void TestRenameRun::success()
+{
+    QFETCH(QStringList, files);
+    QFETCH(Rules, rules);
+    QFETCH(QStringList, selected);
+    QFETCH(Moves, moves);
+
+    Session s(files);
+    QVERIFY(QTest::qWaitForWindowActive(s.w.get()));
+    s.apply(rules);
+    QVERIFY(s.select(selected));
+
+    QTest::mouseClick(s.w->Rename, Qt::LeftButton);
+
+    QCOMPARE(Snapshot(s.folder), Moved(s.before, moves));
+    QCOMPARE(s.box->shown.size(), 1);
+    QCOMPARE(s.box->shown.at(0).text, Question);
+    QCOMPARE(s.box->shown.at(0).flags, 33);
+    QCOMPARE(s.box->shown.at(0).title, QStringLiteral("Quorlane"));
+    QTEST(s.w->CounterStart->text(), "counterAfter");
+    // The list is read again: it shows the new names and nothing is selected.
+    QCOMPARE(s.w->File1->names(), ReadFolder(s.folder, QStringLiteral("*.*")));
+    QCOMPARE(s.w->File1->selectedCount(), 0);
+    QVERIFY(s.w->List1->lines().isEmpty());
+    QCOMPARE(s.services->pointer->current(), int(Pointer::Arrow));
+    // The focus goes to the prefix box unless mode None has disabled it; the
+    // button keeps it then.
+    QCOMPARE(QApplication::focusWidget(), rules.mode == 2 ? static_cast<QWidget *>(s.w->Rename)
+                                                          : static_cast<QWidget *>(s.w->Prefixtext));
+}
+
+void TestRenameRun::failure_data()
+{
+    QTest::addColumn<QStringList>("files");
+    QTest::addColumn<Rules>("rules");
+    QTest::addColumn<QStringList>("selected");
+    QTest::addColumn<Moves>("moves");
+
+    const QStringList ab = {QStringLiteral("a.txt"), QStringLiteral("b.txt")};
+
+    // The counter is clear because the second file joined a one-line preview.
+    QTest::newRow("fail/collision/with-earlier-file-of-the-run")
+        << ab << MakeRules(0, "x", false, "1") << ab << Moves{{"a.txt", "x.txt"}};
+    QTest::newRow("fail/collision/with-unselected-file")
+        << QStringList{"a.txt", "b.txt", "xb.txt"} << MakeRules(1, "x", false, "1") << ab
+        << Moves{{"a.txt", "xa.txt"}};
+    QTest::newRow("fail/collision/numbering-into-names-still-to-come")
+        << QStringList{"x1.txt", "x2.txt"} << MakeRules(0, "x", true, "2") << QStringList{"x1.txt", "x2.txt"}
+        << Moves{};
+    QTest::newRow("fail/collision/case-change-onto-other-file")
+        << QStringList{"photo.jpg", "PHOTO.JPG"} << MakeRules(2, "", false, "1", 1)
+        << QStringList{"photo.jpg"} << Moves{};
+    QTest::newRow("fail/prefix-with-separator/missing-sub-folder")
+        << ab << MakeRules(1, "nowhere/", false, "1") << ab << Moves{};
+    QTest::newRow("fail/empty-name/replace-without-prefix-or-extension")
+        << QStringList{"README", "b.txt"} << MakeRules(0, "", false, "1") << QStringList{"README"} << Moves{};
+    QTest::newRow("fail/counter/runs-past-top")
+        << ab << MakeRules(1, "n", true, "2147483647") << ab << Moves{};
+    QTest::newRow("fail/counter/top-value-has-no-successor")
+        << ab << MakeRules(1, "n", true, "2147483647") << QStringList{"b.txt"} << Moves{};
+    QTest::newRow("fail/counter/start-above-top")
+        << ab << MakeRules(1, "n", true, "2147483648") << QStringList{"a.txt"} << Moves{};
+    QTest::newRow("fail/counter/start-out-of-range-with-counter-clear")
+        << ab << MakeRules(1, "n", false, "1e10") << QStringList{"a.txt"} << Moves{};
+}
+
+void TestRenameRun::failure()
+{
+    QFETCH(QStringList, files);
+    QFETCH(Rules, rules);
+    QFETCH(QStringList, selected);
+    QFETCH(Moves, moves);
+
+    Session s(files);
+    QVERIFY(QTest::qWaitForWindowActive(s.w.get()));
+    s.apply(rules);
+    QVERIFY(s.select(selected));
+    s.w->RemoveText->setFocus();
+    QVERIFY(QTest::qWaitFor([&] { return QApplication::focusWidget() == s.w->RemoveText; }));
+
+    s.w->Rename_Click();
+
+    QCOMPARE(Snapshot(s.folder), Moved(s.before, moves));
+    QCOMPARE(s.box->shown.size(), 2);
+    QCOMPARE(s.box->shown.at(0).text, Question);
+    QCOMPARE(s.box->shown.at(1).text, Failure);
+    QCOMPARE(s.box->shown.at(1).flags, 0);
+    QCOMPARE(s.box->shown.at(1).title, QStringLiteral("Quorlane"));
+    QCOMPARE(s.w->CounterStart->text(), rules.start);
+    QCOMPARE(s.w->File1->names(), ReadFolder(s.folder, QStringLiteral("*.*")));
+    QCOMPARE(s.w->File1->selectedCount(), 0);
+    QVERIFY(s.w->List1->lines().isEmpty());
+    QCOMPARE(s.services->pointer->current(), int(Pointer::Arrow));
+    QCOMPARE(QApplication::focusWidget(), s.w->RemoveText);
+}
+
+// A selection made without a rebuild leaves old lines in the preview; the
+// message must leave even them alone.
+void TestRenameRun::nothingSelected()
+{
+    Session s({QStringLiteral("a.txt"), QStringLiteral("b.txt")});
+    QVERIFY(QTest::qWaitForWindowActive(s.w.get()));
+    s.apply(MakeRules(1, "x", true, "3"));
+    QVERIFY(s.select({QStringLiteral("a.txt")}));
+    const QStringList lines = s.w->List1->lines();
+    QCOMPARE(lines, QStringList{QStringLiteral("a.txt\t --> xa3.txt")});
+    s.w->File1->setSelected(0, false);
+
+    QTest::mouseClick(s.w->Rename, Qt::LeftButton);
+
+    QCOMPARE(s.box->shown.size(), 1);
+    QCOMPARE(s.box->shown.at(0).text, QStringLiteral("First select the files."));
+    QCOMPARE(s.box->shown.at(0).flags, 48);
+    QCOMPARE(s.box->shown.at(0).title, QStringLiteral("Quorlane"));
+    QCOMPARE(Snapshot(s.folder), s.before);
+    QCOMPARE(s.w->List1->lines(), lines);
+    QCOMPARE(s.w->CounterStart->text(), QStringLiteral("3"));
+}
+
+void TestRenameRun::cancel()
+{
+    Session s({QStringLiteral("a.txt"), QStringLiteral("b.txt")});
+    QVERIFY(QTest::qWaitForWindowActive(s.w.get()));
+    s.apply(MakeRules(1, "x", true, "3"));
+    QVERIFY(s.select({QStringLiteral("a.txt"), QStringLiteral("b.txt")}));
+    const QStringList lines = s.w->List1->lines();
+    QCOMPARE(lines.size(), 2);
+    s.box->answers = {MsgBox::AnswerCancel};
+
+    QTest::mouseClick(s.w->Rename, Qt::LeftButton);
+
+    QCOMPARE(s.box->shown.size(), 1);
+    QCOMPARE(s.box->shown.at(0).text, Question);
+    QCOMPARE(s.box->shown.at(0).flags, 33);
+    QCOMPARE(s.box->shown.at(0).title, QStringLiteral("Quorlane"));
+    QCOMPARE(Snapshot(s.folder), s.before);
+    QCOMPARE(s.w->List1->lines(), lines);
+    QCOMPARE(s.w->File1->selectedRows(), (QList<int>{0, 1}));
+    QCOMPARE(s.w->CounterStart->text(), QStringLiteral("3"));
+}
+
+// Another program takes the new name between the preview and the run: its
+// file is never replaced.
+void TestRenameRun::targetCreatedAfterPreview()
+{
+    Session s({QStringLiteral("a.txt"), QStringLiteral("b.txt")});
+    QVERIFY(QTest::qWaitForWindowActive(s.w.get()));
+    s.apply(MakeRules(1, "x", false, "1"));
+    QVERIFY(s.select({QStringLiteral("a.txt"), QStringLiteral("b.txt")}));
+    QCOMPARE(s.w->List1->lines().value(1), QStringLiteral("b.txt\t --> xb.txt"));
+    WriteFile(s.path(QStringLiteral("xb.txt")), "written by another program\n");
+    const QMap<QString, QByteArray> before = Snapshot(s.folder);
+
+    QTest::mouseClick(s.w->Rename, Qt::LeftButton);
+
+    QCOMPARE(Snapshot(s.folder), Moved(before, {{QStringLiteral("a.txt"), QStringLiteral("xa.txt")}}));
+    QCOMPARE(s.box->shown.size(), 2);
+    QCOMPARE(s.box->shown.at(1).text, Failure);
+    QCOMPARE(s.w->CounterStart->text(), QStringLiteral("1"));
+}
+
+void TestRenameRun::fileRemovedBeforeRun()
+{
+    Session s({QStringLiteral("a.txt"), QStringLiteral("b.txt")});
+    QVERIFY(QTest::qWaitForWindowActive(s.w.get()));
+    s.apply(MakeRules(1, "x", true, "1"));
+    QVERIFY(s.select({QStringLiteral("a.txt"), QStringLiteral("b.txt")}));
+    QVERIFY(QFile::remove(s.path(QStringLiteral("a.txt"))));
+    const QMap<QString, QByteArray> before = Snapshot(s.folder);
+
+    QTest::mouseClick(s.w->Rename, Qt::LeftButton);
+
+    QCOMPARE(Snapshot(s.folder), before);
+    QCOMPARE(s.box->shown.size(), 2);
+    QCOMPARE(s.box->shown.at(1).text, Failure);
+    QCOMPARE(s.w->File1->names(), QStringList{QStringLiteral("b.txt")});
+    QCOMPARE(s.w->CounterStart->text(), QStringLiteral("1"));
+}
+
+void TestRenameRun::readOnlyFolder()
+{
+    Session s({QStringLiteral("a.txt"), QStringLiteral("b.txt")});
+    QVERIFY(QTest::qWaitForWindowActive(s.w.get()));
+    s.apply(MakeRules(1, "x", true, "1"));
+    QVERIFY(s.select({QStringLiteral("a.txt"), QStringLiteral("b.txt")}));
+    {
+        ReadOnlyFolder readOnly(s.folder);
+        if (!readOnly.ok())
+            QSKIP("The folder cannot be made read-only here (root without the immutable flag).");
+
+        QTest::mouseClick(s.w->Rename, Qt::LeftButton);
+
+        QCOMPARE(s.box->shown.size(), 2);
+        QCOMPARE(s.box->shown.at(1).text, Failure);
+        QCOMPARE(s.w->File1->names(), (QStringList{QStringLiteral("a.txt"), QStringLiteral("b.txt")}));
+    }
+    QCOMPARE(Snapshot(s.folder), s.before);
+    QCOMPARE(s.w->CounterStart->text(), QStringLiteral("1"));
+}
+
+// Enter in the prefix box starts the same run, with the same question.
+void TestRenameRun::enterInPrefixStartsRun()
+{
+    Session s({QStringLiteral("a.txt"), QStringLiteral("b.txt")});
+    QVERIFY(QTest::qWaitForWindowActive(s.w.get()));
+    s.apply(MakeRules(1, "x", true, "5"));
+    QVERIFY(s.select({QStringLiteral("b.txt")}));
+
+    QTest::keyClick(s.w->Prefixtext, Qt::Key_Return);
+
+    QCOMPARE(s.box->shown.size(), 1);
+    QCOMPARE(s.box->shown.at(0).text, Question);
+    QCOMPARE(Snapshot(s.folder), Moved(s.before, {{QStringLiteral("b.txt"), QStringLiteral("xb5.txt")}}));
+    QCOMPARE(s.w->CounterStart->text(), QStringLiteral(" 6"));
+}
+
+// The whole road with the real message box: the question is answered by a
+// click on its OK button.
+void TestRenameRun::realMessageBoxAnswered()
+{
+    Session s({QStringLiteral("a.txt"), QStringLiteral("b.txt")}, false);
+    QVERIFY(QTest::qWaitForWindowActive(s.w.get()));
+    s.apply(MakeRules(1, "Trip", true, "1"));
+    QVERIFY(s.select({QStringLiteral("a.txt"), QStringLiteral("b.txt")}));
+
+    QStringList asked;
+    QTimer answer;
+    answer.setInterval(10);
+    connect(&answer, &QTimer::timeout, this, [&] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (!box || !box->button(QMessageBox::Ok))
+            return;
+        asked.append(box->windowTitle() + QLatin1Char('|') + box->text());
+        QTest::mouseClick(box->button(QMessageBox::Ok), Qt::LeftButton);
+    });
+    answer.start();
+
+    QTest::mouseClick(s.w->Rename, Qt::LeftButton);
+    answer.stop();
+
+    QCOMPARE(asked, QStringList{QStringLiteral(
+                        "Quorlane|The File names will be permanently renamed.\nAre you sure ?")});
+    QCOMPARE(Snapshot(s.folder), Moved(s.before, {{QStringLiteral("a.txt"), QStringLiteral("Tripa1.txt")},
+                                                  {QStringLiteral("b.txt"), QStringLiteral("Tripb2.txt")}}));
+    QCOMPARE(s.w->CounterStart->text(), QStringLiteral(" 3"));
+}
+
+QTEST_MAIN(TestRenameRun)
+#include "tst_renamerun.moc"

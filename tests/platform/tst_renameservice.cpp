@@ -1,0 +1,161 @@
+// The platform's rename: one atomic step that never replaces a file and never
+// copies, on real files.
+#include "platform/renameservice.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+QByteArray ContentOf(const QString &name)
+{
+    return "content of " + name.toUtf8() + '\n';
+}
+
+bool WriteFile(const QString &path, const QByteArray &content)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
+}
+
+// Every file under a folder, hidden ones included, by its relative path.
+QMap<QString, QByteArray> Snapshot(const QString &folder)
+{
+    QMap<QString, QByteArray> files;
+    const QDir base(folder);
+    QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        QFile file(it.next());
+        file.open(QIODevice::ReadOnly);
+        files.insert(base.relativeFilePath(file.fileName()), file.readAll());
+    }
+    return files;
+}
+
+dev_t DeviceOf(const QString &path)
+{
+    struct stat st {};
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_dev : dev_t(-1);
+}
+
+} // namespace
+
+class TestRenameService : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void rename_data();
+    void rename();
+    void hardLinkPairKeepsBothNames();
+    void otherFileSystemFailsWithoutCopy();
+};
+
+void TestRenameService::rename_data()
+{
+    QTest::addColumn<QStringList>("files");
+    QTest::addColumn<QString>("from");
+    QTest::addColumn<QString>("to");
+    QTest::addColumn<bool>("succeeds");
+
+    const QStringList ab = {QStringLiteral("a.txt"), QStringLiteral("b.txt")};
+    QTest::newRow("rename/free-name/plain") << ab << "a.txt" << "c.txt" << true;
+    QTest::newRow("rename/case-only/lower-to-upper") << ab << "a.txt" << "A.txt" << true;
+    QTest::newRow("rename/case-only/whole-name") << ab << "b.txt" << "B.TXT" << true;
+    QTest::newRow("rename/same-path/succeeds-unchanged") << ab << "a.txt" << "a.txt" << true;
+    QTest::newRow("rename/into-sub-folder/existing") << ab << "a.txt" << "sub/a.txt" << true;
+    QTest::newRow("rename/existing-target/never-replaced") << ab << "a.txt" << "b.txt" << false;
+    QTest::newRow("rename/existing-target/other-case-never-replaced")
+        << QStringList{"a.txt", "A.txt"} << "a.txt" << "A.txt" << false;
+    QTest::newRow("rename/existing-target/in-sub-folder-never-replaced")
+        << QStringList{"a.txt", "sub/a.txt"} << "a.txt" << "sub/a.txt" << false;
+    QTest::newRow("rename/missing-source/fails") << ab << "c.txt" << "d.txt" << false;
+    QTest::newRow("rename/missing-source/same-path-fails") << ab << "c.txt" << "c.txt" << false;
+    QTest::newRow("rename/missing-folder/fails") << ab << "a.txt" << "nowhere/a.txt" << false;
+    QTest::newRow("rename/empty-name/fails") << ab << "a.txt" << "" << false;
+    QTest::newRow("rename/onto-folder/fails") << ab << "a.txt" << "sub" << false;
+}
+
+void TestRenameService::rename()
+{
+    QFETCH(QStringList, files);
+    QFETCH(QString, from);
+    QFETCH(QString, to);
+    QFETCH(bool, succeeds);
+
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("sub")));
+    for (const QString &name : std::as_const(files))
+        QVERIFY(WriteFile(dir.filePath(name), ContentOf(name)));
+    QMap<QString, QByteArray> expected = Snapshot(dir.path());
+    if (succeeds && from != to)
+        expected.insert(to, expected.take(from));
+
+    NativeRenameService service;
+    QString error;
+    QCOMPARE(service.rename(dir.filePath(from), dir.filePath(to), &error), succeeds);
+
+    QCOMPARE(Snapshot(dir.path()), expected);
+    QCOMPARE(error.isEmpty(), succeeds);
+}
+
+// Two names of one file on a file system whose names keep their case: they
+// look like one file under two spellings, but renaming one onto the other
+// would take a name away. The rename fails and both names stay.
+void TestRenameService::hardLinkPairKeepsBothNames()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString lower = dir.filePath(QStringLiteral("a.txt"));
+    const QString upper = dir.filePath(QStringLiteral("A.txt"));
+    QVERIFY(WriteFile(lower, "one file, two names\n"));
+    if (::link(QFile::encodeName(lower).constData(), QFile::encodeName(upper).constData()) != 0)
+        QSKIP("This file system has no hard links.");
+    const QMap<QString, QByteArray> before = Snapshot(dir.path());
+    QCOMPARE(before.size(), 2);
+
+    NativeRenameService service;
+    QString error;
+    QVERIFY(!service.rename(lower, upper, &error));
+    QVERIFY(!error.isEmpty());
+
+    QCOMPARE(Snapshot(dir.path()), before);
+    struct stat a {};
+    struct stat b {};
+    QCOMPARE(::stat(QFile::encodeName(lower).constData(), &a), 0);
+    QCOMPARE(::stat(QFile::encodeName(upper).constData(), &b), 0);
+    QCOMPARE(a.st_ino, b.st_ino);
+    QCOMPARE(a.st_nlink, nlink_t(2));
+}
+
+// A rename that would have to copy is refused; the file stays whole where it
+// was and nothing appears at the target.
+void TestRenameService::otherFileSystemFailsWithoutCopy()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    QTemporaryDir other(QStringLiteral("/dev/shm/tst_renameservice-XXXXXX"));
+    if (!other.isValid() || DeviceOf(other.path()) == DeviceOf(dir.path()))
+        QSKIP("No second file system at hand (/dev/shm is missing or on the same one).");
+    const QString from = dir.filePath(QStringLiteral("a.txt"));
+    QVERIFY(WriteFile(from, ContentOf(QStringLiteral("a.txt"))));
+    const QMap<QString, QByteArray> before = Snapshot(dir.path());
+
+    NativeRenameService service;
+    QString error;
+    QVERIFY(!service.rename(from, other.filePath(QStringLiteral("a.txt")), &error));
+    QVERIFY(!error.isEmpty());
+
+    QCOMPARE(Snapshot(dir.path()), before);
+    QVERIFY(Snapshot(other.path()).isEmpty());
+}
+
+QTEST_GUILESS_MAIN(TestRenameService)
+#include "tst_renameservice.moc"
