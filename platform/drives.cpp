@@ -50,7 +50,8 @@ QList<Drive> ListDrives()
         if (!volume.isValid() || !volume.isReady() || isSystemVolume(volume))
             continue;
         const QString root = volume.rootPath();
-        if (!QFileInfo(root).isReadable())
+        const QFileInfo rootInfo(root);
+        if (!rootInfo.isDir() || !rootInfo.isReadable()) // a file mounted over a file is no drive
             continue;
         bool seen = false;
         for (const Drive &d : std::as_const(drives))
