@@ -11,7 +11,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (matcher.matches(pieces.at(1)) != matcher.matches(pieces.at(1).toCaseFolded()))
         std::abort();
     // Every name matches "*.*", no name matches the empty pattern.
-    if (!MaskMatcher(QStringLiteral("*.*")).matches(pieces.at(1)) || MaskMatcher(QString()).matches(pieces.at(1)))
+    if (!MaskMatcher(QStringLiteral("*.*")).matches(pieces.at(1))
+        || MaskMatcher(QString()).matches(pieces.at(1)))
         std::abort();
     return 0;
 }

@@ -15,16 +15,17 @@ bool hasDriveLetter(const QString &text)
 // Volumes a person would never pick as a place for files.
 bool isSystemVolume(const QStorageInfo &volume)
 {
-    static const QList<QByteArray> systemTypes = {
-        "proc", "sysfs", "devtmpfs", "devpts", "cgroup", "cgroup2", "securityfs", "pstore",
-        "debugfs", "tracefs", "mqueue", "hugetlbfs", "bpf", "fusectl", "configfs", "autofs",
-        "binfmt_misc", "nsfs", "rpc_pipefs", "efivarfs", "squashfs"};
+    static const QList<QByteArray> systemTypes
+        = {"proc",     "sysfs",   "devtmpfs",    "devpts", "cgroup",     "cgroup2",  "securityfs",
+           "pstore",   "debugfs", "tracefs",     "mqueue", "hugetlbfs",  "bpf",      "fusectl",
+           "configfs", "autofs",  "binfmt_misc", "nsfs",   "rpc_pipefs", "efivarfs", "squashfs"};
     if (systemTypes.contains(volume.fileSystemType()))
         return true;
     const QString root = volume.rootPath();
     for (const char *prefix : {"/proc", "/sys", "/dev", "/run", "/snap", "/boot"}) {
         const QString p = QLatin1String(prefix);
-        if ((root == p || root.startsWith(p + QLatin1Char('/'))) && !root.startsWith(QLatin1String("/run/media")))
+        if ((root == p || root.startsWith(p + QLatin1Char('/')))
+            && !root.startsWith(QLatin1String("/run/media")))
             return true;
     }
     return false;
@@ -78,7 +79,7 @@ int DriveIndexOf(const QList<Drive> &drives, const QString &path)
         const QString &root = drives.at(i).root;
         const bool endsWithSeparator = root.endsWith(QLatin1Char('/')) || root.endsWith(QLatin1Char('\\'));
         const bool contains = path.compare(root, pathCase) == 0
-                              || path.startsWith(endsWithSeparator ? root : root + QLatin1Char('/'), pathCase);
+            || path.startsWith(endsWithSeparator ? root : root + QLatin1Char('/'), pathCase);
         if (contains && (best < 0 || root.size() > drives.at(best).root.size()))
             best = i;
     }

@@ -6,8 +6,7 @@
 // A drive the user can pick: drive letters on Windows, mounted volumes
 // elsewhere. `text` is what the drive list shows and stores; `root` the folder
 // the drive opens at.
-struct Drive
-{
+struct Drive {
     QString text;
     QString root;
 };

@@ -14,8 +14,7 @@
 // Every platform service the program uses, each behind its own interface.
 // The program runs on the Qt-backed ones; a test may hand in its own message
 // box answers and a settings file of its own.
-struct PlatformServices
-{
+struct PlatformServices {
     std::unique_ptr<MessageBoxService> messageBox = std::make_unique<QtMessageBoxService>();
     std::unique_ptr<AppPointer> pointer = std::make_unique<QtAppPointer>();
     std::unique_ptr<KeyboardFocus> focus = std::make_unique<QtKeyboardFocus>();

@@ -14,8 +14,7 @@ QString FilterToPattern(const QString &filterText);
 // it, so "*.*" matches every name; a mask ending in "." matches only names
 // without an extension whose name matches the part before the "." (so "*." is
 // exactly the names without one). An empty mask matches nothing.
-class MaskMatcher
-{
+class MaskMatcher {
 public:
     explicit MaskMatcher(const QString &pattern);
 

@@ -8,8 +8,7 @@ enum class PrefixMode { Replace = 0, Before = 1, None = 2 };
 enum class CaseMode { Unchanged = 0, Upper = 1, Lower = 2 };
 
 // The rule values as the main window's controls show them.
-struct RenameRules
-{
+struct RenameRules {
     PrefixMode prefixMode = PrefixMode::Replace;
     QString prefix;
     bool includeCount = false;
@@ -19,8 +18,7 @@ struct RenameRules
     CaseMode caseMode = CaseMode::Unchanged;
 };
 
-struct EditedName
-{
+struct EditedName {
     QString base; // before the last ".", after the remove/replace edit
     QString extension; // from the last "." on, the "." included; may be empty
 };

@@ -6,8 +6,7 @@
 
 // The drive list: each entry's text names a drive, its root is where the
 // folder list goes when the drive is picked.
-class DriveList : public QComboBox
-{
+class DriveList : public QComboBox {
     Q_OBJECT
 public:
     explicit DriveList(QWidget *parent = nullptr);

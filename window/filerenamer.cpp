@@ -12,8 +12,8 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDir>
-#include <QGroupBox>
 #include <QFontInfo>
+#include <QGroupBox>
 #include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
@@ -69,8 +69,9 @@ QFont courier(qreal points)
 } // namespace
 
 FileRenamer::FileRenamer(PlatformServices &services, QWidget *parent)
-    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint
-                          | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
+    : QWidget(parent,
+              Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                  | Qt::WindowCloseButtonHint),
       m_services(services)
 {
     setObjectName(QStringLiteral("FileRenamer"));
@@ -94,8 +95,8 @@ void FileRenamer::createControls()
 
     // Each control is registered in creation order with its name, its kind,
     // its array index where it has one, and its tab index.
-    auto add = [&](auto *control, const char *name, const char *kind, int left, int top,
-                   int width, int height, int tabIndex, int arrayIndex = -1) {
+    auto add = [&](auto *control, const char *name, const char *kind, int left, int top, int width,
+                   int height, int tabIndex, int arrayIndex = -1) {
         control->setObjectName(QLatin1String(name));
         control->setProperty("kind", QLatin1String(kind));
         control->setProperty("tabIndex", tabIndex);
@@ -112,20 +113,20 @@ void FileRenamer::createControls()
         box->setFlat(false);
         return box;
     };
-    auto label = [&](QWidget *container, const char *name, const QString &caption, int left,
-                     int top, int width, int height, int tabIndex) {
+    auto label = [&](QWidget *container, const char *name, const QString &caption, int left, int top,
+                     int width, int height, int tabIndex) {
         return add(new QLabel(caption, container), name, "Label", left, top, width, height, tabIndex);
     };
-    auto textBox = [&](QWidget *container, const char *name, int left, int top, int width,
-                       int height, int tabIndex, const QString &accessibleName) {
+    auto textBox = [&](QWidget *container, const char *name, int left, int top, int width, int height,
+                       int tabIndex, const QString &accessibleName) {
         auto *box = add(new QLineEdit(container), name, "TextBox", left, top, width, height, tabIndex);
         box->setAccessibleName(accessibleName);
         SetSwitchedOn(box, true);
         return box;
     };
 
-    Rename = add(new QPushButton(QStringLiteral("Rename"), this), "Rename", "CommandButton", 8520,
-                 3840, 1455, 495, 32);
+    Rename = add(new QPushButton(QStringLiteral("Rename"), this), "Rename", "CommandButton", 8520, 3840, 1455,
+                 495, 32);
     Rename->setFont(trebuchet(8.25, true));
 
     Drive1 = add(new DriveList(this), "Drive1", "DriveListBox", 240, 240, 1455, 360, 0);
@@ -143,12 +144,12 @@ void FileRenamer::createControls()
     Label6 = label(Frame4, "Label6", QStringLiteral("Replace with"), 1800, 240, 975, 255, 14);
 
     Frame5 = frame("Frame5", 4800, 0, 5175, 3735, 22);
-    Delete = add(new QPushButton(QStringLiteral("Delete"), Frame5), "Delete", "CommandButton", 3720,
-                 3000, 1215, 255, 31);
-    SelectNone = add(new QPushButton(QStringLiteral("Select None"), Frame5), "SelectNone",
-                     "CommandButton", 1440, 3000, 1215, 255, 30);
-    SelectAll = add(new QPushButton(QStringLiteral("Select All"), Frame5), "SelectAll",
-                    "CommandButton", 120, 3000, 1215, 255, 29);
+    Delete = add(new QPushButton(QStringLiteral("Delete"), Frame5), "Delete", "CommandButton", 3720, 3000,
+                 1215, 255, 31);
+    SelectNone = add(new QPushButton(QStringLiteral("Select None"), Frame5), "SelectNone", "CommandButton",
+                     1440, 3000, 1215, 255, 30);
+    SelectAll = add(new QPushButton(QStringLiteral("Select All"), Frame5), "SelectAll", "CommandButton", 120,
+                    3000, 1215, 255, 29);
     FileTypeText1 = textBox(Frame5, "FileTypeText1", 960, 3360, 2040, 285, 23, QStringLiteral("File ext(s)"));
     FileTypeText1->setToolTip(QStringLiteral("Leave Blank for ALL file types."));
     Label5 = label(Frame5, "Label5", QStringLiteral("(Use commas to seperate)"), 3120, 3360, 2055, 255, 25);
@@ -156,20 +157,20 @@ void FileRenamer::createControls()
 
     Frame1 = frame("Frame1", 120, 2400, 2775, 975, 2);
     Frame1->setFont(sansSerifBold(9.75));
-    Option1[2] = add(new QRadioButton(QStringLiteral("None"), Frame1), "Option1", "OptionButton",
-                     1920, 600, 720, 240, 28, 2);
-    Option1[0] = add(new QRadioButton(QStringLiteral("Replace"), Frame1), "Option1", "OptionButton",
-                     120, 600, 960, 240, 7, 0);
+    Option1[2] = add(new QRadioButton(QStringLiteral("None"), Frame1), "Option1", "OptionButton", 1920, 600,
+                     720, 240, 28, 2);
+    Option1[0] = add(new QRadioButton(QStringLiteral("Replace"), Frame1), "Option1", "OptionButton", 120, 600,
+                     960, 240, 7, 0);
     Option1[0]->setToolTip(QStringLiteral("Replace the file with a new name."));
-    Option1[1] = add(new QRadioButton(QStringLiteral("Before"), Frame1), "Option1", "OptionButton",
-                     1080, 600, 840, 240, 8, 1);
+    Option1[1] = add(new QRadioButton(QStringLiteral("Before"), Frame1), "Option1", "OptionButton", 1080, 600,
+                     840, 240, 8, 1);
     Option1[1]->setToolTip(QStringLiteral("Apply a Pefix BEFORE the existing file names."));
     Prefixtext = textBox(Frame1, "Prefixtext", 720, 240, 1920, 285, 6, QStringLiteral("Prefix"));
     Label3 = label(Frame1, "Label3", QStringLiteral("Prefix"), 120, 240, 495, 255, 5);
 
     Frame6 = frame("Frame6", 3000, 2400, 1695, 1935, 15);
-    CounterFormatCombo = add(new QComboBox(Frame6), "CounterFormatCombo", "ComboBox", 120, 1440,
-                             1455, 360, 33);
+    CounterFormatCombo
+        = add(new QComboBox(Frame6), "CounterFormatCombo", "ComboBox", 120, 1440, 1455, 360, 33);
     CounterFormatCombo->setEditable(true);
     CounterFormatCombo->setInsertPolicy(QComboBox::NoInsert); // a typed pattern never joins the list
     CounterFormatCombo->setCompleter(nullptr); // and is taken exactly as typed
@@ -182,10 +183,10 @@ void FileRenamer::createControls()
     Label1 = label(Frame6, "Label1", QStringLiteral("Start Count"), 120, 720, 1095, 255, 18);
 
     Frame2 = frame("Frame2", 120, 3360, 2775, 975, 9);
-    Option2[2] = add(new QRadioButton(QStringLiteral("lower"), Frame2), "Option2", "OptionButton",
-                     1320, 600, 735, 255, 12, 2);
-    Option2[1] = add(new QRadioButton(QStringLiteral("UPPER"), Frame2), "Option2", "OptionButton",
-                     120, 600, 975, 255, 11, 1);
+    Option2[2] = add(new QRadioButton(QStringLiteral("lower"), Frame2), "Option2", "OptionButton", 1320, 600,
+                     735, 255, 12, 2);
+    Option2[1] = add(new QRadioButton(QStringLiteral("UPPER"), Frame2), "Option2", "OptionButton", 120, 600,
+                     975, 255, 11, 1);
     Option2[0] = add(new QRadioButton(QStringLiteral("UnChanged Char Case"), Frame2), "Option2",
                      "OptionButton", 120, 240, 2175, 255, 10, 0);
 

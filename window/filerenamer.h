@@ -26,8 +26,7 @@ struct PlatformServices;
 // notes use (RefreshPreview, Rename_Click, ...), and each lives in the folder
 // of its subsystem: the preview and the runs in batch/, the save and restore
 // in settings/, the load in app/.
-class FileRenamer : public QWidget
-{
+class FileRenamer : public QWidget {
     Q_OBJECT
 public:
     explicit FileRenamer(PlatformServices &services, QWidget *parent = nullptr);

@@ -14,8 +14,8 @@
 void FileRenamer::Drive1_Change()
 {
     if (!Dir1->setPath(Drive1->root())) {
-        m_services.messageBox->show(QStringLiteral("Sorry, Drive not found!"),
-                                    MsgBox::Ok | MsgBox::IconStop, QStringLiteral("Quorlane"));
+        m_services.messageBox->show(QStringLiteral("Sorry, Drive not found!"), MsgBox::Ok | MsgBox::IconStop,
+                                    QStringLiteral("Quorlane"));
         return;
     }
     List1->clear();

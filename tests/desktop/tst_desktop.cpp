@@ -11,8 +11,8 @@
 #include <QAccessible>
 #include <QLabel>
 #include <QLineEdit>
-#include <QRadioButton>
 #include <QProcess>
+#include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -40,7 +40,8 @@ QStringList cutCaptions(const FileRenamer &w)
 {
     QStringList cut;
     for (const QWidget *control : w.controls()) {
-        const bool captioned = qobject_cast<const QLabel *>(control) || qobject_cast<const QAbstractButton *>(control);
+        const bool captioned
+            = qobject_cast<const QLabel *>(control) || qobject_cast<const QAbstractButton *>(control);
         if (captioned && control->sizeHint().width() > control->width())
             cut.append(w.ControlKey(control));
     }
@@ -49,8 +50,7 @@ QStringList cutCaptions(const FileRenamer &w)
 
 } // namespace
 
-class TestDesktop : public QObject
-{
+class TestDesktop : public QObject {
     Q_OBJECT
 private slots:
     void screenReaderNames_data();
@@ -154,7 +154,8 @@ void TestDesktop::scaleFactorTwoKeepsProportions()
     child.start(QCoreApplication::applicationFilePath(), {});
     QVERIFY(child.waitForFinished(60000));
     QCOMPARE(child.exitCode(), 0);
-    const QStringList scaled = QString::fromUtf8(child.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    const QStringList scaled
+        = QString::fromUtf8(child.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
 
     RecordingMessageBox *box = nullptr;
     auto services = MakeTestServices(m_dir.filePath(QStringLiteral("settings.ini")), &box);

@@ -9,8 +9,7 @@
 #include <cmath>
 #include <limits>
 
-class TestRules : public QObject
-{
+class TestRules : public QObject {
     Q_OBJECT
 
 private slots:
@@ -72,19 +71,71 @@ void TestRules::editName_data()
     QTest::addColumn<QString>("base");
     QTest::addColumn<QString>("extension");
 
-    QTest::newRow("split/several-dots/archive.tar.gz") << "archive.tar.gz" << "" << "" << "archive.tar" << ".gz";
-    QTest::newRow("split/no-dot/README") << "README" << "" << "" << "README" << "";
-    QTest::newRow("split/only-leading-dot/.profile") << ".profile" << "" << "" << "" << ".profile";
-    QTest::newRow("split/trailing-dot/name.") << "name." << "" << "" << "name" << ".";
-    QTest::newRow("edit/remove/Holiday.JPG") << "Holiday.JPG" << "day" << "" << "Holi" << ".JPG";
-    QTest::newRow("edit/only-in-extension/Holiday.JPG") << "Holiday.JPG" << "JPG" << "x" << "Holiday" << ".JPG";
-    QTest::newRow("edit/spanning-dot/Holiday.JPG") << "Holiday.JPG" << "y.J" << "" << "Holiday" << ".JPG";
-    QTest::newRow("edit/case-sensitive/DAY") << "Holiday.JPG" << "DAY" << "" << "Holiday" << ".JPG";
-    QTest::newRow("edit/no-overlap/aaa") << "aaa.txt" << "aa" << "b" << "ba" << ".txt";
-    QTest::newRow("edit/inserted-not-searched/banana") << "banana" << "a" << "aa" << "baanaanaa" << "";
-    QTest::newRow("edit/every-occurrence/a-b-c") << "a-b-c.d-e" << "-" << "_" << "a_b_c" << ".d-e";
-    QTest::newRow("edit/empty-remove-no-insert/abc") << "abc.txt" << "" << "x" << "abc" << ".txt";
-    QTest::newRow("edit/whole-base/abc") << "abc.txt" << "abc" << "" << "" << ".txt";
+    QTest::newRow("split/several-dots/archive.tar.gz") << "archive.tar.gz"
+                                                       << ""
+                                                       << ""
+                                                       << "archive.tar"
+                                                       << ".gz";
+    QTest::newRow("split/no-dot/README") << "README"
+                                         << ""
+                                         << ""
+                                         << "README"
+                                         << "";
+    QTest::newRow("split/only-leading-dot/.profile") << ".profile"
+                                                     << ""
+                                                     << ""
+                                                     << ""
+                                                     << ".profile";
+    QTest::newRow("split/trailing-dot/name.") << "name."
+                                              << ""
+                                              << ""
+                                              << "name"
+                                              << ".";
+    QTest::newRow("edit/remove/Holiday.JPG") << "Holiday.JPG"
+                                             << "day"
+                                             << ""
+                                             << "Holi"
+                                             << ".JPG";
+    QTest::newRow("edit/only-in-extension/Holiday.JPG") << "Holiday.JPG"
+                                                        << "JPG"
+                                                        << "x"
+                                                        << "Holiday"
+                                                        << ".JPG";
+    QTest::newRow("edit/spanning-dot/Holiday.JPG") << "Holiday.JPG"
+                                                   << "y.J"
+                                                   << ""
+                                                   << "Holiday"
+                                                   << ".JPG";
+    QTest::newRow("edit/case-sensitive/DAY") << "Holiday.JPG"
+                                             << "DAY"
+                                             << ""
+                                             << "Holiday"
+                                             << ".JPG";
+    QTest::newRow("edit/no-overlap/aaa") << "aaa.txt"
+                                         << "aa"
+                                         << "b"
+                                         << "ba"
+                                         << ".txt";
+    QTest::newRow("edit/inserted-not-searched/banana") << "banana"
+                                                       << "a"
+                                                       << "aa"
+                                                       << "baanaanaa"
+                                                       << "";
+    QTest::newRow("edit/every-occurrence/a-b-c") << "a-b-c.d-e"
+                                                 << "-"
+                                                 << "_"
+                                                 << "a_b_c"
+                                                 << ".d-e";
+    QTest::newRow("edit/empty-remove-no-insert/abc") << "abc.txt"
+                                                     << ""
+                                                     << "x"
+                                                     << "abc"
+                                                     << ".txt";
+    QTest::newRow("edit/whole-base/abc") << "abc.txt"
+                                         << "abc"
+                                         << ""
+                                         << ""
+                                         << ".txt";
 }
 
 void TestRules::editName()
@@ -107,28 +158,28 @@ void TestRules::composeName_data()
 
     const QString holiday = QStringLiteral("Holiday.JPG");
     QTest::newRow("example/replace/unchanged")
-            << holidayRules(PrefixMode::Replace, CaseMode::Unchanged) << holiday << 7 << "Trip 007.JPG";
+        << holidayRules(PrefixMode::Replace, CaseMode::Unchanged) << holiday << 7 << "Trip 007.JPG";
     QTest::newRow("example/before/unchanged")
-            << holidayRules(PrefixMode::Before, CaseMode::Unchanged) << holiday << 7 << "TripHoli 007.JPG";
+        << holidayRules(PrefixMode::Before, CaseMode::Unchanged) << holiday << 7 << "TripHoli 007.JPG";
     RenameRules none = holidayRules(PrefixMode::None, CaseMode::Unchanged);
     none.prefix.clear();
     QTest::newRow("example/none/unchanged") << none << holiday << 7 << "Holi 007.JPG";
     QTest::newRow("example/before/upper")
-            << holidayRules(PrefixMode::Before, CaseMode::Upper) << holiday << 7 << "TRIPHOLI 007.JPG";
+        << holidayRules(PrefixMode::Before, CaseMode::Upper) << holiday << 7 << "TRIPHOLI 007.JPG";
     QTest::newRow("example/before/lower")
-            << holidayRules(PrefixMode::Before, CaseMode::Lower) << holiday << 7 << "tripholi 007.jpg";
+        << holidayRules(PrefixMode::Before, CaseMode::Lower) << holiday << 7 << "tripholi 007.jpg";
     RenameRules counterOff = holidayRules(PrefixMode::Replace, CaseMode::Unchanged);
     counterOff.includeCount = false;
     QTest::newRow("example/replace/counter-off") << counterOff << holiday << 7 << "Trip.JPG";
 
     QTest::newRow("compose/no-dot/README")
-            << plainRules(PrefixMode::Before, "x") << "README" << 1 << "xREADME";
+        << plainRules(PrefixMode::Before, "x") << "README" << 1 << "xREADME";
     QTest::newRow("compose/only-leading-dot/.profile")
-            << plainRules(PrefixMode::Before, "x") << ".profile" << 1 << "x.profile";
+        << plainRules(PrefixMode::Before, "x") << ".profile" << 1 << "x.profile";
     QTest::newRow("compose/replace-empty-prefix/extension-alone")
-            << plainRules(PrefixMode::Replace, "") << holiday << 1 << ".JPG";
+        << plainRules(PrefixMode::Replace, "") << holiday << 1 << ".JPG";
     QTest::newRow("compose/replace-empty-prefix/no-dot-gives-empty")
-            << plainRules(PrefixMode::Replace, "") << "README" << 1 << "";
+        << plainRules(PrefixMode::Replace, "") << "README" << 1 << "";
     RenameRules lower = plainRules(PrefixMode::Before, "Img");
     lower.caseMode = CaseMode::Lower;
     QTest::newRow("compose/lower/prefix-and-extension") << lower << "a.JPG" << 1 << "imga.jpg";
@@ -160,10 +211,10 @@ void TestRules::letterCase_data()
     QTest::addColumn<int>("caseMode");
     QTest::addColumn<QString>("expected");
 
-    QTest::newRow("case/turkish/upper-dotted-i") << QLocale(QStringLiteral("tr_TR"))
-                                                 << int(CaseMode::Upper) << QString::fromUtf8("İMG.JPG");
-    QTest::newRow("case/turkish/lower-dotless-i") << QLocale(QStringLiteral("tr_TR"))
-                                                  << int(CaseMode::Lower) << QString::fromUtf8("ımg.jpg");
+    QTest::newRow("case/turkish/upper-dotted-i")
+        << QLocale(QStringLiteral("tr_TR")) << int(CaseMode::Upper) << QString::fromUtf8("İMG.JPG");
+    QTest::newRow("case/turkish/lower-dotless-i")
+        << QLocale(QStringLiteral("tr_TR")) << int(CaseMode::Lower) << QString::fromUtf8("ımg.jpg");
     QTest::newRow("case/default/upper") << QLocale::c() << int(CaseMode::Upper) << "IMG.JPG";
     QTest::newRow("case/default/lower") << QLocale::c() << int(CaseMode::Lower) << "img.jpg";
     QTest::newRow("case/default/unchanged") << QLocale::c() << int(CaseMode::Unchanged) << "img.JPG";
@@ -188,34 +239,33 @@ void TestRules::counterTable_data()
     QTest::addColumn<int>("value");
     QTest::addColumn<QString>("expected");
 
-    struct Row
-    {
+    struct Row {
         const char *pattern;
         const char *texts[4];
     };
     // The list of counter patterns offered to the user, with the text of each
     // for the values below.
     const Row table[] = {
-        { "0", { "0", "7", "42", "1234567" } },
-        { "00", { "00", "07", "42", "1234567" } },
-        { "000", { "000", "007", "042", "1234567" } },
-        { "0000", { "0000", "0007", "0042", "1234567" } },
-        { "00000", { "00000", "00007", "00042", "1234567" } },
-        { "000000", { "000000", "000007", "000042", "1234567" } },
-        { " 0", { " 0", " 7", " 42", " 1234567" } },
-        { " 00", { " 00", " 07", " 42", " 1234567" } },
-        { " 000", { " 000", " 007", " 042", " 1234567" } },
-        { " 0000", { " 0000", " 0007", " 0042", " 1234567" } },
-        { " 00000", { " 00000", " 00007", " 00042", " 1234567" } },
-        { " 000000", { " 000000", " 000007", " 000042", " 1234567" } },
+        {"0", {"0", "7", "42", "1234567"}},
+        {"00", {"00", "07", "42", "1234567"}},
+        {"000", {"000", "007", "042", "1234567"}},
+        {"0000", {"0000", "0007", "0042", "1234567"}},
+        {"00000", {"00000", "00007", "00042", "1234567"}},
+        {"000000", {"000000", "000007", "000042", "1234567"}},
+        {" 0", {" 0", " 7", " 42", " 1234567"}},
+        {" 00", {" 00", " 07", " 42", " 1234567"}},
+        {" 000", {" 000", " 007", " 042", " 1234567"}},
+        {" 0000", {" 0000", " 0007", " 0042", " 1234567"}},
+        {" 00000", {" 00000", " 00007", " 00042", " 1234567"}},
+        {" 000000", {" 000000", " 000007", " 000042", " 1234567"}},
     };
-    const int values[4] = { 0, 7, 42, 1234567 };
+    const int values[4] = {0, 7, 42, 1234567};
     for (const Row &row : table) {
         for (int i = 0; i < 4; ++i) {
-            const QByteArray name = QByteArray("counter/table/\"") + row.pattern + "\"/"
-                    + QByteArray::number(values[i]);
-            QTest::newRow(name.constData()) << QString::fromLatin1(row.pattern) << values[i]
-                                            << QString::fromLatin1(row.texts[i]);
+            const QByteArray name
+                = QByteArray("counter/table/\"") + row.pattern + "\"/" + QByteArray::number(values[i]);
+            QTest::newRow(name.constData())
+                << QString::fromLatin1(row.pattern) << values[i] << QString::fromLatin1(row.texts[i]);
         }
     }
 }
@@ -276,8 +326,7 @@ void TestRules::numberToText_data()
     QTest::newRow("number-text/negative/-7") << qint64(-7) << "-7";
     QTest::newRow("number-text/zero/0") << qint64(0) << " 0";
     QTest::newRow("number-text/next-start/2147483648") << qint64(2147483648) << " 2147483648";
-    QTest::newRow("number-text/int64-min") << std::numeric_limits<qint64>::min()
-                                           << "-9223372036854775808";
+    QTest::newRow("number-text/int64-min") << std::numeric_limits<qint64>::min() << "-9223372036854775808";
 }
 
 void TestRules::numberToText()
@@ -334,10 +383,8 @@ void TestRules::startValue_data()
     QTest::newRow("start/exponent/no-digits/1E") << "1E" << true << 1;
     QTest::newRow("start/exponent/sign-no-digits/1E+") << "1E+" << true << 1;
     QTest::newRow("start/exponent/blank-inside/1 E 2") << "1 E 2" << true << 100;
-    QTest::newRow("start/long-fraction/1.000...E2")
-            << "1." + QString(500, u'0') + "E2" << true << 100;
-    QTest::newRow("start/long-mantissa/1000...E-400")
-            << "1" + QString(400, u'0') + "E-400" << true << 1;
+    QTest::newRow("start/long-fraction/1.000...E2") << "1." + QString(500, u'0') + "E2" << true << 100;
+    QTest::newRow("start/long-mantissa/1000...E-400") << "1" + QString(400, u'0') + "E-400" << true << 1;
     QTest::newRow("start/tiny/1E-400") << "1E-400" << true << 0;
     QTest::newRow("start/int32-max/2147483647") << "2147483647" << true << 2147483647;
     QTest::newRow("start/int32-max/2147483647.4") << "2147483647.4" << true << 2147483647;
@@ -393,17 +440,28 @@ void TestRules::filterToPattern_data()
     QTest::addColumn<QString>("filter");
     QTest::addColumn<QString>("expected");
 
-    QTest::newRow("filter/comma/jpg,gif") << "jpg,gif" << "*.jpg;*.gif";
-    QTest::newRow("filter/blank/jpg gif") << "jpg gif" << "*.jpg;*.gif";
-    QTest::newRow("filter/comma-blank/jpg, gif") << "jpg, gif" << "*.jpg;*.;*.gif";
-    QTest::newRow("filter/trailing-comma/jpg,") << "jpg," << "*.jpg;*.";
-    QTest::newRow("filter/dot-kept/.txt") << ".txt" << "*..txt";
-    QTest::newRow("filter/star/*") << "*" << "*.*";
-    QTest::newRow("filter/one/txt") << "txt" << "*.txt";
-    QTest::newRow("filter/empty") << "" << "*.*";
-    QTest::newRow("filter/blank-only-not-empty") << " " << "*.;*.";
-    QTest::newRow("filter/semicolon-kept/jpg;gif") << "jpg;gif" << "*.jpg;gif";
-    QTest::newRow("filter/case-kept/JPG") << "JPG" << "*.JPG";
+    QTest::newRow("filter/comma/jpg,gif") << "jpg,gif"
+                                          << "*.jpg;*.gif";
+    QTest::newRow("filter/blank/jpg gif") << "jpg gif"
+                                          << "*.jpg;*.gif";
+    QTest::newRow("filter/comma-blank/jpg, gif") << "jpg, gif"
+                                                 << "*.jpg;*.;*.gif";
+    QTest::newRow("filter/trailing-comma/jpg,") << "jpg,"
+                                                << "*.jpg;*.";
+    QTest::newRow("filter/dot-kept/.txt") << ".txt"
+                                          << "*..txt";
+    QTest::newRow("filter/star/*") << "*"
+                                   << "*.*";
+    QTest::newRow("filter/one/txt") << "txt"
+                                    << "*.txt";
+    QTest::newRow("filter/empty") << ""
+                                  << "*.*";
+    QTest::newRow("filter/blank-only-not-empty") << " "
+                                                 << "*.;*.";
+    QTest::newRow("filter/semicolon-kept/jpg;gif") << "jpg;gif"
+                                                   << "*.jpg;gif";
+    QTest::newRow("filter/case-kept/JPG") << "JPG"
+                                          << "*.JPG";
 }
 
 void TestRules::filterToPattern()
@@ -419,36 +477,64 @@ void TestRules::maskMatch_data()
     QTest::addColumn<QString>("name");
     QTest::addColumn<bool>("expected");
 
-    QTest::newRow("mask/case-insensitive/upper-name") << "*.jpg" << "HOLIDAY.JPG" << true;
-    QTest::newRow("mask/case-insensitive/upper-mask") << "*.JPG" << "holiday.jpg" << true;
-    QTest::newRow("mask/extension/other") << "*.jpg" << "holiday.gif" << false;
-    QTest::newRow("mask/extension/last-only") << "*.jpg" << "a.jpg.txt" << false;
-    QTest::newRow("mask/extension/several-dots") << "*.gz" << "archive.tar.gz" << true;
-    QTest::newRow("mask/all/with-extension") << "*.*" << "a.txt" << true;
-    QTest::newRow("mask/all/no-extension") << "*.*" << "README" << true;
-    QTest::newRow("mask/all/leading-dot") << "*.*" << ".profile" << true;
-    QTest::newRow("mask/no-extension/README") << "*." << "README" << true;
-    QTest::newRow("mask/no-extension/a.txt") << "*." << "a.txt" << false;
-    QTest::newRow("mask/no-extension/.profile") << "*." << ".profile" << false;
-    QTest::newRow("mask/dot-star/prefix-no-extension") << "a*.*" << "abc" << true;
-    QTest::newRow("mask/dot-star/prefix-other") << "a*.*" << "bc" << false;
-    QTest::newRow("mask/question/one-char") << "?.txt" << "a.txt" << true;
-    QTest::newRow("mask/question/not-none") << "?.txt" << ".txt" << false;
-    QTest::newRow("mask/question/not-two") << "?.txt" << "ab.txt" << false;
+    QTest::newRow("mask/case-insensitive/upper-name") << "*.jpg"
+                                                      << "HOLIDAY.JPG" << true;
+    QTest::newRow("mask/case-insensitive/upper-mask") << "*.JPG"
+                                                      << "holiday.jpg" << true;
+    QTest::newRow("mask/extension/other") << "*.jpg"
+                                          << "holiday.gif" << false;
+    QTest::newRow("mask/extension/last-only") << "*.jpg"
+                                              << "a.jpg.txt" << false;
+    QTest::newRow("mask/extension/several-dots") << "*.gz"
+                                                 << "archive.tar.gz" << true;
+    QTest::newRow("mask/all/with-extension") << "*.*"
+                                             << "a.txt" << true;
+    QTest::newRow("mask/all/no-extension") << "*.*"
+                                           << "README" << true;
+    QTest::newRow("mask/all/leading-dot") << "*.*"
+                                          << ".profile" << true;
+    QTest::newRow("mask/no-extension/README") << "*."
+                                              << "README" << true;
+    QTest::newRow("mask/no-extension/a.txt") << "*."
+                                             << "a.txt" << false;
+    QTest::newRow("mask/no-extension/.profile") << "*."
+                                                << ".profile" << false;
+    QTest::newRow("mask/dot-star/prefix-no-extension") << "a*.*"
+                                                       << "abc" << true;
+    QTest::newRow("mask/dot-star/prefix-other") << "a*.*"
+                                                << "bc" << false;
+    QTest::newRow("mask/question/one-char") << "?.txt"
+                                            << "a.txt" << true;
+    QTest::newRow("mask/question/not-none") << "?.txt"
+                                            << ".txt" << false;
+    QTest::newRow("mask/question/not-two") << "?.txt"
+                                           << "ab.txt" << false;
     QTest::newRow("mask/question/surrogate-pair-is-one")
-            << "?.txt" << QString::fromUtf8("\xF0\x9F\x98\x80.txt") << true;
-    QTest::newRow("mask/star/inner") << "img*x.png" << "img_001x.png" << true;
-    QTest::newRow("mask/star/backtrack") << "*ab*ab" << "xabyabab" << true;
-    QTest::newRow("mask/star/backtrack-fails") << "*ab*abc" << "xabyabab" << false;
-    QTest::newRow("mask/list/second-mask") << "*.jpg;*.gif" << "a.gif" << true;
-    QTest::newRow("mask/list/no-extension-mask") << "*.jpg;*.;*.gif" << "Makefile" << true;
-    QTest::newRow("mask/list/semicolon-exact/gif") << "*.jpg;gif" << "gif" << true;
-    QTest::newRow("mask/list/semicolon-exact/a.gif") << "*.jpg;gif" << "a.gif" << false;
-    QTest::newRow("mask/list/semicolon-exact/GIF") << "*.jpg;gif" << "GIF" << true;
-    QTest::newRow("mask/double-dot/a..txt") << "*..txt" << "a..txt" << true;
-    QTest::newRow("mask/double-dot/a.txt") << "*..txt" << "a.txt" << false;
-    QTest::newRow("mask/empty-pattern") << "" << "a.txt" << false;
-    QTest::newRow("mask/only-separators") << ";;" << "a.txt" << false;
+        << "?.txt" << QString::fromUtf8("\xF0\x9F\x98\x80.txt") << true;
+    QTest::newRow("mask/star/inner") << "img*x.png"
+                                     << "img_001x.png" << true;
+    QTest::newRow("mask/star/backtrack") << "*ab*ab"
+                                         << "xabyabab" << true;
+    QTest::newRow("mask/star/backtrack-fails") << "*ab*abc"
+                                               << "xabyabab" << false;
+    QTest::newRow("mask/list/second-mask") << "*.jpg;*.gif"
+                                           << "a.gif" << true;
+    QTest::newRow("mask/list/no-extension-mask") << "*.jpg;*.;*.gif"
+                                                 << "Makefile" << true;
+    QTest::newRow("mask/list/semicolon-exact/gif") << "*.jpg;gif"
+                                                   << "gif" << true;
+    QTest::newRow("mask/list/semicolon-exact/a.gif") << "*.jpg;gif"
+                                                     << "a.gif" << false;
+    QTest::newRow("mask/list/semicolon-exact/GIF") << "*.jpg;gif"
+                                                   << "GIF" << true;
+    QTest::newRow("mask/double-dot/a..txt") << "*..txt"
+                                            << "a..txt" << true;
+    QTest::newRow("mask/double-dot/a.txt") << "*..txt"
+                                           << "a.txt" << false;
+    QTest::newRow("mask/empty-pattern") << ""
+                                        << "a.txt" << false;
+    QTest::newRow("mask/only-separators") << ";;"
+                                          << "a.txt" << false;
 }
 
 void TestRules::maskMatch()
@@ -469,7 +555,7 @@ void TestRules::maskHostile_data()
     const QString longB(10000, u'b');
     QTest::newRow("mask/hostile/stars-then-a/no-a") << QString(5000, u'*') + u'a' << longB << false;
     QTest::newRow("mask/hostile/stars-then-a/ends-in-a")
-            << QString(5000, u'*') + u'a' << longB + u'a' << true;
+        << QString(5000, u'*') + u'a' << longB + u'a' << true;
     QString alternating;
     for (int i = 0; i < 200; ++i)
         alternating += QStringLiteral("*b");

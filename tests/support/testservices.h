@@ -9,15 +9,13 @@
 #include <QString>
 #include <memory>
 
-struct ShownMessage
-{
+struct ShownMessage {
     QString text;
     int flags = 0;
     QString title;
 };
 
-class RecordingMessageBox : public MessageBoxService
-{
+class RecordingMessageBox : public MessageBoxService {
 public:
     // Answers given in turn; OK (1) once they run out.
     QList<int> answers;

@@ -50,8 +50,7 @@ QList<int> allRows(const FileList &list)
 
 } // namespace
 
-class TestFileList : public QObject
-{
+class TestFileList : public QObject {
     Q_OBJECT
 
 private slots:
@@ -85,7 +84,8 @@ void TestFileList::masks_data()
     QTest::newRow("mask/no-extension/star-dot") << "*." << QStringList{"gif", "noext", "README"};
     QTest::newRow("mask/several/jpg-gif") << "*.jpg;*.gif" << QStringList{"c.jpg", "D.GIF"};
     QTest::newRow("mask/several/bare-name-second") << "*.jpg;gif" << QStringList{"c.jpg", "gif"};
-    QTest::newRow("mask/several/with-star-dot") << "*.jpg;*." << QStringList{"c.jpg", "gif", "noext", "README"};
+    QTest::newRow("mask/several/with-star-dot")
+        << "*.jpg;*." << QStringList{"c.jpg", "gif", "noext", "README"};
     QTest::newRow("mask/one-char/question") << "?.txt" << QStringList{"a.txt", "b.TXT"};
     QTest::newRow("mask/one-char/two-questions") << "??.txt" << QStringList{"ab.txt"};
     QTest::newRow("mask/one-char/not-none") << "a?.txt" << QStringList{"ab.txt"};
@@ -104,8 +104,9 @@ void TestFileList::masks()
 
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
-    makeFiles(dir, {"a.txt", "ab.txt", "b.TXT", "c.jpg", "D.GIF", "e.jpeg", "noext", "README", "gif",
-                    ".hidden.txt", ".profile"});
+    makeFiles(dir,
+              {"a.txt", "ab.txt", "b.TXT", "c.jpg", "D.GIF", "e.jpeg", "noext", "README", "gif",
+               ".hidden.txt", ".profile"});
     QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("folder.txt")));
     QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("sub")));
     touch(dir.filePath(QStringLiteral("sub/inner.txt")));
@@ -200,11 +201,12 @@ void TestFileList::selectionRanges_data()
         << QList<QList<int>>{{1, 0, 1}, {1, 4, 4}, {1, 6, 8}} << QList<int>{0, 1, 4, 6, 7, 8};
     QTest::newRow("select/ranges/overlapping")
         << QList<QList<int>>{{1, 2, 5}, {1, 4, 7}} << QList<int>{2, 3, 4, 5, 6, 7};
-    QTest::newRow("select/ranges/touching") << QList<QList<int>>{{1, 3, 4}, {1, 5, 6}} << QList<int>{3, 4, 5, 6};
+    QTest::newRow("select/ranges/touching")
+        << QList<QList<int>>{{1, 3, 4}, {1, 5, 6}} << QList<int>{3, 4, 5, 6};
     QTest::newRow("select/ranges/later-first")
         << QList<QList<int>>{{1, 7, 9}, {1, 0, 2}} << QList<int>{0, 1, 2, 7, 8, 9};
-    QTest::newRow("select/ranges/inside-another") << QList<QList<int>>{{1, 1, 8}, {1, 3, 4}}
-                                                  << QList<int>{1, 2, 3, 4, 5, 6, 7, 8};
+    QTest::newRow("select/ranges/inside-another")
+        << QList<QList<int>>{{1, 1, 8}, {1, 3, 4}} << QList<int>{1, 2, 3, 4, 5, 6, 7, 8};
     QTest::newRow("deselect/ranges/hole")
         << QList<QList<int>>{{1, 0, 9}, {0, 3, 5}} << QList<int>{0, 1, 2, 6, 7, 8, 9};
     QTest::newRow("deselect/ranges/ends")
@@ -268,8 +270,7 @@ void TestFileList::mouseSelection()
     QVERIFY(QTest::qWaitForWindowExposed(&list));
     QSignalSpy released(&list, &FileList::mouseReleased);
 
-    struct Step
-    {
+    struct Step {
         int row;
         Qt::KeyboardModifiers modifiers;
         QList<int> selected;
@@ -333,10 +334,14 @@ void TestFileList::fullPath_data()
     QTest::addColumn<QString>("folder");
     QTest::addColumn<QString>("expected");
 
-    QTest::newRow("fullpath/root/slash") << "/" << "/a.txt";
-    QTest::newRow("fullpath/folder/no-trailing-separator") << "/tmp/x" << "/tmp/x/a.txt";
-    QTest::newRow("fullpath/drive-root/backslash") << "C:\\" << "C:\\a.txt";
-    QTest::newRow("fullpath/drive-root/slash") << "D:/" << "D:/a.txt";
+    QTest::newRow("fullpath/root/slash") << "/"
+                                         << "/a.txt";
+    QTest::newRow("fullpath/folder/no-trailing-separator") << "/tmp/x"
+                                                           << "/tmp/x/a.txt";
+    QTest::newRow("fullpath/drive-root/backslash") << "C:\\"
+                                                   << "C:\\a.txt";
+    QTest::newRow("fullpath/drive-root/slash") << "D:/"
+                                               << "D:/a.txt";
 }
 
 void TestFileList::fullPath()
@@ -356,8 +361,7 @@ void TestFileList::undecodableNameLeftAlone()
     makeFiles(dir, {"good.txt", "other.txt"});
     const QByteArray rawPath = QFile::encodeName(dir.path()) + QByteArray("/bad\xff\xfe.txt");
     // The temporary folder cannot name this file either, so it goes by its bytes.
-    struct Unlink
-    {
+    struct Unlink {
         const QByteArray &path;
         ~Unlink() { ::unlink(path.constData()); }
     } unlinkAtEnd{rawPath};
@@ -416,7 +420,7 @@ void TestFileList::largeFolder()
     // Every second name in capitals, so the order must ignore case.
     for (int i = 0; i < count; ++i) {
         const QByteArray path = folder + QByteArray(i % 2 ? "/f" : "/F")
-                                + QByteArray::number(i).rightJustified(5, '0') + ".txt";
+            + QByteArray::number(i).rightJustified(5, '0') + ".txt";
         const int fd = ::open(path.constData(), O_CREAT | O_WRONLY, 0644);
         QVERIFY2(fd >= 0, path.constData());
         ::close(fd);

@@ -43,11 +43,9 @@ const QColor Grey(224, 224, 224);
 const QString Varies = QStringLiteral("(varies)");
 
 // A main window with a settings file of its own, as on a first run.
-struct Window
-{
+struct Window {
     Window()
-        : services(MakeTestServices(settingsDir.filePath(QStringLiteral("settings.ini")), &box)),
-          w(*services)
+        : services(MakeTestServices(settingsDir.filePath(QStringLiteral("settings.ini")), &box)), w(*services)
     {
     }
 
@@ -96,8 +94,7 @@ QRadioButton *optionButton(FileRenamer &w, int group, int index)
 
 } // namespace
 
-class TestLayout : public QObject
-{
+class TestLayout : public QObject {
     Q_OBJECT
 
 private slots:
@@ -147,14 +144,24 @@ void TestLayout::controlOrder()
     QStringList names;
     for (const QWidget *control : f.w.controls())
         names.append(f.w.ControlKey(control));
-    const QStringList expected = {
-        "Rename",     "Drive1",       "Dir1",          "File1",        "Frame4",
-        "ReplaceText", "RemoveText",  "Label7",        "Label6",       "Frame5",
-        "Delete",     "SelectNone",   "SelectAll",     "FileTypeText1", "Label5",
-        "Label4",     "Frame1",       "Option1(2)",    "Option1(0)",   "Option1(1)",
-        "Prefixtext", "Label3",       "Frame6",        "CounterFormatCombo", "CounterStart",
-        "IncludeCountCheck", "Label8", "Label1",       "Frame2",       "Option2(2)",
-        "Option2(1)", "Option2(0)",   "List1",         "Frame3",       "Label2"};
+    const QStringList expected = {"Rename",       "Drive1",
+                                  "Dir1",         "File1",
+                                  "Frame4",       "ReplaceText",
+                                  "RemoveText",   "Label7",
+                                  "Label6",       "Frame5",
+                                  "Delete",       "SelectNone",
+                                  "SelectAll",    "FileTypeText1",
+                                  "Label5",       "Label4",
+                                  "Frame1",       "Option1(2)",
+                                  "Option1(0)",   "Option1(1)",
+                                  "Prefixtext",   "Label3",
+                                  "Frame6",       "CounterFormatCombo",
+                                  "CounterStart", "IncludeCountCheck",
+                                  "Label8",       "Label1",
+                                  "Frame2",       "Option2(2)",
+                                  "Option2(1)",   "Option2(0)",
+                                  "List1",        "Frame3",
+                                  "Label2"};
     QCOMPARE(names, expected);
 }
 
@@ -173,13 +180,11 @@ void TestLayout::controls_data()
     QTest::addColumn<QString>("toolTip");
 
     int order = 0;
-    auto row = [&order](const char *name, const char *kind, const char *container,
-                        const QString &caption, int left, int top, int width, int height,
-                        int tabIndex, const char *toolTip = "") {
-        QTest::addRow("control/%s", name)
-            << order++ << QString::fromLatin1(name) << QString::fromLatin1(kind)
-            << QString::fromLatin1(container) << caption << left << top << width << height
-            << tabIndex << QString::fromLatin1(toolTip);
+    auto row = [&order](const char *name, const char *kind, const char *container, const QString &caption,
+                        int left, int top, int width, int height, int tabIndex, const char *toolTip = "") {
+        QTest::addRow("control/%s", name) << order++ << QString::fromLatin1(name) << QString::fromLatin1(kind)
+                                          << QString::fromLatin1(container) << caption << left << top << width
+                                          << height << tabIndex << QString::fromLatin1(toolTip);
     };
     const QString none;
 
@@ -322,8 +327,9 @@ void TestLayout::designLook()
     checkFont(w.Delete, 8.25, false);
     checkFont(w.Label2, 12, true);
     // The prefix group's own font is the font of everything inside it.
-    for (const QWidget *control : {static_cast<QWidget *>(w.Frame1), static_cast<QWidget *>(w.Label3),
-                                   static_cast<QWidget *>(w.Option1[0]), static_cast<QWidget *>(w.Prefixtext)})
+    for (const QWidget *control :
+         {static_cast<QWidget *>(w.Frame1), static_cast<QWidget *>(w.Label3),
+          static_cast<QWidget *>(w.Option1[0]), static_cast<QWidget *>(w.Prefixtext)})
         checkFont(control, 9.75, true);
     checkFont(w.Option2[0], 8.25, false);
     checkFont(w.List1, 9.75, false);
@@ -341,10 +347,14 @@ void TestLayout::hoverTips_data()
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("tip");
 
-    QTest::newRow("tip/File1/over-entry") << "File1" << "Use mouse, shift or control to select";
-    QTest::newRow("tip/FileTypeText1") << "FileTypeText1" << "Leave Blank for ALL file types.";
-    QTest::newRow("tip/Option1(0)") << "Option1(0)" << "Replace the file with a new name.";
-    QTest::newRow("tip/Option1(1)") << "Option1(1)" << "Apply a Pefix BEFORE the existing file names.";
+    QTest::newRow("tip/File1/over-entry") << "File1"
+                                          << "Use mouse, shift or control to select";
+    QTest::newRow("tip/FileTypeText1") << "FileTypeText1"
+                                       << "Leave Blank for ALL file types.";
+    QTest::newRow("tip/Option1(0)") << "Option1(0)"
+                                    << "Replace the file with a new name.";
+    QTest::newRow("tip/Option1(1)") << "Option1(1)"
+                                    << "Apply a Pefix BEFORE the existing file names.";
 }
 
 // Hovering: the tip shows wherever the pointer rests on the control, also
@@ -364,7 +374,8 @@ void TestLayout::hoverTips()
     QPoint point = control->rect().center();
     if (control == w.File1) {
         QVERIFY(w.File1->listCount() > 0);
-        point = w.File1->viewport()->mapTo(w.File1, w.File1->visualRect(w.File1->model()->index(0, 0)).center());
+        point = w.File1->viewport()->mapTo(w.File1,
+                                           w.File1->visualRect(w.File1->model()->index(0, 0)).center());
     }
     QWidget *target = control->childAt(point) ? control->childAt(point) : control;
     const QPoint local = target->mapFrom(control, point);
@@ -393,12 +404,27 @@ void TestLayout::focusOrder()
         widget = widget->nextInFocusChain();
     } while (widget && widget != w.Drive1);
 
-    const QStringList expected = {
-        "Drive1",     "Dir1",       "File1",      "List1",      "Prefixtext",
-        "Option1(0)", "Option1(1)", "Option2(0)", "Option2(1)", "Option2(2)",
-        "IncludeCountCheck", "CounterStart", "RemoveText", "ReplaceText", "FileTypeText1",
-        "Option1(2)", "SelectAll",  "SelectNone", "Delete",     "Rename",
-        "CounterFormatCombo"};
+    const QStringList expected = {"Drive1",
+                                  "Dir1",
+                                  "File1",
+                                  "List1",
+                                  "Prefixtext",
+                                  "Option1(0)",
+                                  "Option1(1)",
+                                  "Option2(0)",
+                                  "Option2(1)",
+                                  "Option2(2)",
+                                  "IncludeCountCheck",
+                                  "CounterStart",
+                                  "RemoveText",
+                                  "ReplaceText",
+                                  "FileTypeText1",
+                                  "Option1(2)",
+                                  "SelectAll",
+                                  "SelectNone",
+                                  "Delete",
+                                  "Rename",
+                                  "CounterFormatCombo"};
     QCOMPARE(order, expected);
 }
 
@@ -412,21 +438,25 @@ void TestLayout::tabKey_data()
     const QStringList start = {"Drive1", "Dir1", "File1", "List1"};
     const QStringList end = {"SelectAll", "SelectNone", "Delete", "Rename"};
     QTest::newRow("tab/first-run/counter-greyed")
-        << "" << start + QStringList{"Prefixtext", "Option1(0)", "Option2(0)", "IncludeCountCheck",
-                                     "RemoveText", "ReplaceText", "FileTypeText1"} + end;
+        << ""
+        << start + QStringList{"Prefixtext", "Option1(0)",  "Option2(0)",   "IncludeCountCheck",
+                               "RemoveText", "ReplaceText", "FileTypeText1"}
+            + end;
     QTest::newRow("tab/counter/ticked")
         << "IncludeCountCheck"
-        << start + QStringList{"Prefixtext", "Option1(0)", "Option2(0)", "IncludeCountCheck", "CounterStart",
-                               "RemoveText", "ReplaceText", "FileTypeText1"} + end
-               + QStringList{"CounterFormatCombo"};
+        << start + QStringList{"Prefixtext",   "Option1(0)", "Option2(0)",  "IncludeCountCheck",
+                               "CounterStart", "RemoveText", "ReplaceText", "FileTypeText1"}
+            + end + QStringList{"CounterFormatCombo"};
     QTest::newRow("tab/options/before-and-upper")
         << "Option1(1) Option2(1)"
-        << start + QStringList{"Prefixtext", "Option1(1)", "Option2(1)", "IncludeCountCheck",
-                               "RemoveText", "ReplaceText", "FileTypeText1"} + end;
+        << start + QStringList{"Prefixtext", "Option1(1)",  "Option2(1)",   "IncludeCountCheck",
+                               "RemoveText", "ReplaceText", "FileTypeText1"}
+            + end;
     QTest::newRow("tab/options/none-greys-prefix")
         << "Option1(2)"
-        << start + QStringList{"Option2(0)", "IncludeCountCheck", "RemoveText", "ReplaceText",
-                               "FileTypeText1", "Option1(2)"} + end;
+        << start + QStringList{"Option2(0)",  "IncludeCountCheck", "RemoveText",
+                               "ReplaceText", "FileTypeText1",     "Option1(2)"}
+            + end;
 }
 
 // The Tab key from the drive list once round the window.
@@ -493,8 +523,9 @@ void TestLayout::counterBoxesFollowTick()
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
     auto expectCounterBoxes = [&w](bool on) {
-        for (QWidget *box : {static_cast<QWidget *>(w.CounterFormatCombo), static_cast<QWidget *>(w.CounterStart),
-                             static_cast<QWidget *>(w.CounterFormatCombo->lineEdit())}) {
+        for (QWidget *box :
+             {static_cast<QWidget *>(w.CounterFormatCombo), static_cast<QWidget *>(w.CounterStart),
+              static_cast<QWidget *>(w.CounterFormatCombo->lineEdit())}) {
             QVERIFY2(box->isEnabled() == on, qPrintable(box->objectName()));
             QCOMPARE(box->palette().color(QPalette::Base), on ? White : Grey);
         }

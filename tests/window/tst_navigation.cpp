@@ -39,8 +39,7 @@ bool makeFiles(const QString &folder, const QStringList &names)
 }
 
 // One main window on a folder of its own, with a settings file of its own.
-struct Session
-{
+struct Session {
     QTemporaryDir home;
     QTemporaryDir folder;
     RecordingMessageBox *box = nullptr;
@@ -138,8 +137,7 @@ const QStringList FilterFiles{"a.jpg", "b.gif", "c.txt", "D.JPG", "gif", "odd..t
 
 } // namespace
 
-class TestNavigation : public QObject
-{
+class TestNavigation : public QObject {
     Q_OBJECT
 
 private slots:
@@ -177,20 +175,32 @@ void TestNavigation::filter_data()
     QTest::addColumn<QString>("pattern");
     QTest::addColumn<QStringList>("listed");
 
-    QTest::newRow("filter/comma/jpg,gif") << "jpg,gif" << "*.jpg;*.gif" << QStringList{"a.jpg", "b.gif", "D.JPG"};
-    QTest::newRow("filter/blank/jpg gif") << "jpg gif" << "*.jpg;*.gif" << QStringList{"a.jpg", "b.gif", "D.JPG"};
+    QTest::newRow("filter/comma/jpg,gif") << "jpg,gif"
+                                          << "*.jpg;*.gif" << QStringList{"a.jpg", "b.gif", "D.JPG"};
+    QTest::newRow("filter/blank/jpg gif") << "jpg gif"
+                                          << "*.jpg;*.gif" << QStringList{"a.jpg", "b.gif", "D.JPG"};
     // The blank after the comma makes an empty extension: files without one.
     QTest::newRow("filter/comma-and-blank/jpg, gif")
-        << "jpg, gif" << "*.jpg;*.;*.gif" << QStringList{"a.jpg", "b.gif", "D.JPG", "gif", "readme"};
-    QTest::newRow("filter/trailing-comma/jpg,") << "jpg," << "*.jpg;*." << QStringList{"a.jpg", "D.JPG", "gif", "readme"};
+        << "jpg, gif"
+        << "*.jpg;*.;*.gif" << QStringList{"a.jpg", "b.gif", "D.JPG", "gif", "readme"};
+    QTest::newRow("filter/trailing-comma/jpg,")
+        << "jpg,"
+        << "*.jpg;*." << QStringList{"a.jpg", "D.JPG", "gif", "readme"};
     // A typed ";" separates masks without "*." in front of the next one.
-    QTest::newRow("filter/semicolon/jpg;gif") << "jpg;gif" << "*.jpg;gif" << QStringList{"a.jpg", "D.JPG", "gif"};
-    QTest::newRow("filter/one/txt") << "txt" << "*.txt" << QStringList{"c.txt", "odd..txt"};
-    QTest::newRow("filter/leading-dot/.txt") << ".txt" << "*..txt" << QStringList{"odd..txt"};
-    QTest::newRow("filter/letter-case/JPG") << "JPG" << "*.JPG" << QStringList{"a.jpg", "D.JPG"};
-    QTest::newRow("filter/star/*") << "*" << "*.*" << FilterFiles;
-    QTest::newRow("filter/blanks-only/not-empty") << " " << "*.;*." << QStringList{"gif", "readme"};
-    QTest::newRow("filter/emptied/all-files") << "txt\b\b\b" << "*.*" << FilterFiles;
+    QTest::newRow("filter/semicolon/jpg;gif") << "jpg;gif"
+                                              << "*.jpg;gif" << QStringList{"a.jpg", "D.JPG", "gif"};
+    QTest::newRow("filter/one/txt") << "txt"
+                                    << "*.txt" << QStringList{"c.txt", "odd..txt"};
+    QTest::newRow("filter/leading-dot/.txt") << ".txt"
+                                             << "*..txt" << QStringList{"odd..txt"};
+    QTest::newRow("filter/letter-case/JPG") << "JPG"
+                                            << "*.JPG" << QStringList{"a.jpg", "D.JPG"};
+    QTest::newRow("filter/star/*") << "*"
+                                   << "*.*" << FilterFiles;
+    QTest::newRow("filter/blanks-only/not-empty") << " "
+                                                  << "*.;*." << QStringList{"gif", "readme"};
+    QTest::newRow("filter/emptied/all-files") << "txt\b\b\b"
+                                              << "*.*" << FilterFiles;
 }
 
 void TestNavigation::filter()
@@ -280,8 +290,8 @@ void TestNavigation::keyboardSelectionWaits_data()
     // catches the count and the preview up.
     QTest::newRow("catch-up/right-click-on-selected")
         << int(Qt::RightButton) << int(Qt::NoModifier) << 1 << QStringList{"a.txt", "b.txt", "c.txt"};
-    QTest::newRow("catch-up/shift-click")
-        << int(Qt::LeftButton) << int(Qt::ShiftModifier) << 3 << QStringList{"a.txt", "b.txt", "c.txt", "d.txt"};
+    QTest::newRow("catch-up/shift-click") << int(Qt::LeftButton) << int(Qt::ShiftModifier) << 3
+                                          << QStringList{"a.txt", "b.txt", "c.txt", "d.txt"};
 }
 
 // A selection made with the keyboard alone recounts and rebuilds nothing;

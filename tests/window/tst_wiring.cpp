@@ -27,8 +27,7 @@ const QString Arrow = QStringLiteral("\t --> ");
 const QString Confirmation = QStringLiteral("The File names will be permanently renamed.\rAre you sure ?");
 
 // One main window on a folder of its own, with a settings file of its own.
-struct Session
-{
+struct Session {
     QTemporaryDir home;
     QTemporaryDir folder;
     RecordingMessageBox *box = nullptr;
@@ -55,10 +54,7 @@ struct Session
         return w->File1->names() == files;
     }
 
-    QStringList filesOnDisk() const
-    {
-        return QDir(folder.path()).entryList(QDir::Files, QDir::Name);
-    }
+    QStringList filesOnDisk() const { return QDir(folder.path()).entryList(QDir::Files, QDir::Name); }
 };
 
 bool isSwitchedOn(const QWidget *box)
@@ -103,8 +99,7 @@ QStringList previewOf(const QStringList &presentNames, const QStringList &newNam
 
 // Every rebuild of the preview that left lines, with the lines it left. A
 // clearing of the list is not a rebuild and is not recorded.
-class PreviewWatch
-{
+class PreviewWatch {
 public:
     explicit PreviewWatch(PreviewList *list)
     {
@@ -122,8 +117,7 @@ private:
 
 } // namespace
 
-class TestWiring : public QObject
-{
+class TestWiring : public QObject {
     Q_OBJECT
 
 private slots:
@@ -298,7 +292,8 @@ void TestWiring::letterCase()
     click(w.IncludeCountCheck);
     w.CounterFormatCombo->setEditText(QStringLiteral("00"));
     click(w.SelectAll);
-    QCOMPARE(w.List1->lines(), previewOf({"beach.png", "Holiday.JPG"}, {"Tripbeach01.png", "TripHoliday02.JPG"}));
+    QCOMPARE(w.List1->lines(),
+             previewOf({"beach.png", "Holiday.JPG"}, {"Tripbeach01.png", "TripHoliday02.JPG"}));
 
     PreviewWatch watch(w.List1);
     click(w.Option2[caseMode]);
@@ -408,13 +403,17 @@ void TestWiring::keystrokeRebuilds_data()
     QTest::addColumn<QStringList>("newNames"); // after each key
 
     QTest::newRow("keystroke/RemoveText/typed-then-deleted")
-        << "RemoveText" << "abc\b" << QStringList{"bcdef.txt", "cdef.txt", "def.txt", "cdef.txt"};
+        << "RemoveText"
+        << "abc\b" << QStringList{"bcdef.txt", "cdef.txt", "def.txt", "cdef.txt"};
     QTest::newRow("keystroke/ReplaceText/typed-then-deleted")
-        << "ReplaceText" << "xy\b" << QStringList{"axcdef.txt", "axycdef.txt", "axcdef.txt"};
+        << "ReplaceText"
+        << "xy\b" << QStringList{"axcdef.txt", "axycdef.txt", "axcdef.txt"};
     QTest::newRow("keystroke/Prefixtext/typed-then-deleted")
-        << "Prefixtext" << "Pq\b\b" << QStringList{"Pabcdef.txt", "Pqabcdef.txt", "Pabcdef.txt", "abcdef.txt"};
+        << "Prefixtext"
+        << "Pq\b\b" << QStringList{"Pabcdef.txt", "Pqabcdef.txt", "Pabcdef.txt", "abcdef.txt"};
     QTest::newRow("keystroke/CounterStart/typed-then-deleted")
-        << "CounterStart" << "2\b" << QStringList{"abcdef12.txt", "abcdef1.txt"};
+        << "CounterStart"
+        << "2\b" << QStringList{"abcdef12.txt", "abcdef1.txt"};
 }
 
 // Every typed or deleted character rebuilds the preview once, at once.
@@ -561,9 +560,11 @@ void TestWiring::nestedRebuildEnds_data()
     // Mode None rewrites the empty prefix on every rebuild; only a real
     // change of the box may raise anything, or the rebuild calls itself
     // without end.
-    QTest::newRow("nesting/none-empty-prefix/keystroke") << "none-empty" << QStringList{"a.txt", "b.txt"} << 1;
+    QTest::newRow("nesting/none-empty-prefix/keystroke")
+        << "none-empty" << QStringList{"a.txt", "b.txt"} << 1;
     // The emptied prefix rebuilds once more inside the outer rebuild.
-    QTest::newRow("nesting/none-emptying-prefix/click-none") << "none-emptying" << QStringList{"a.txt", "b.txt"} << 2;
+    QTest::newRow("nesting/none-emptying-prefix/click-none")
+        << "none-emptying" << QStringList{"a.txt", "b.txt"} << 2;
     // The forced tick rebuilds once more inside the outer rebuild.
     QTest::newRow("nesting/forced-counter/keystroke") << "forced" << QStringList{"P1.txt", "P2.txt"} << 2;
 }
