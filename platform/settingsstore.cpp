@@ -1,5 +1,6 @@
 #include "platform/settingsstore.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QSettings>
 
@@ -53,15 +54,31 @@ void QtSettingsStore::write(const QString &app, const QString &section, const QS
     open(app).settings->setValue(section + QLatin1Char('/') + key, text);
 }
 
+namespace {
+QByteArray contentsOf(const QString &fileName)
+{
+    QFile file(fileName);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+} // namespace
+
 bool QtSettingsStore::flush(QString *error)
 {
     bool ok = true;
     for (Open *entry : std::as_const(m_open)) {
-        entry->settings->sync();
-        if (entry->settings->status() != QSettings::NoError) {
+        QSettings &settings = *entry->settings;
+        const QByteArray before = contentsOf(settings.fileName());
+        settings.sync();
+        // A file that could not be parsed reports a format error from then
+        // on, also after the written values have replaced it; they were kept
+        // when the file changed (it is replaced whole or not at all).
+        const bool kept = settings.status() == QSettings::NoError
+                          || (settings.status() == QSettings::FormatError
+                              && contentsOf(settings.fileName()) != before);
+        if (!kept) {
             ok = false;
             if (error)
-                *error = QFileInfo(entry->settings->fileName()).absoluteFilePath();
+                *error = QFileInfo(settings.fileName()).absoluteFilePath();
         }
     }
     return ok;

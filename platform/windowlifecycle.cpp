@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QEventLoop>
+#include <QThread>
 #include <QWidget>
 
 void QtWindowLifecycle::showModeless(QWidget *window)
@@ -28,9 +29,11 @@ void QtWindowLifecycle::unload(QWidget *window)
 void QtWindowLifecycle::endProgram()
 {
     const auto windows = QApplication::topLevelWidgets();
-    for (QWidget *window : windows) {
-        window->blockSignals(true);
-        window->hide();
-    }
-    QCoreApplication::exit(0);
+    for (QWidget *window : windows)
+        window->hide(); // hiding runs no handler of the program
+    // Only a running event loop can be left. Asked outside one, exit() would
+    // make every event loop started afterwards return at once, so a modal box
+    // shown later would not wait for its answer.
+    if (QThread::currentThread()->loopLevel() > 0)
+        QCoreApplication::exit(0);
 }
