@@ -68,8 +68,8 @@ bool moveNoReplace(const QString &from, const QString &to, QString *error)
 
 bool sameFile(const QString &a, const QString &b)
 {
-    struct stat sa {};
-    struct stat sb {};
+    struct stat sa { };
+    struct stat sb { };
     if (::lstat(QFile::encodeName(a).constData(), &sa) != 0
         || ::lstat(QFile::encodeName(b).constData(), &sb) != 0)
         return false;
@@ -82,6 +82,12 @@ bool sameFile(const QString &a, const QString &b)
 
 bool NativeRenameService::rename(const QString &presentPath, const QString &newPath, QString *error)
 {
+    // A NUL ends a path for the system's calls: the file would take the name
+    // before it, not the one asked for.
+    if (presentPath.contains(QChar(0)) || newPath.contains(QChar(0))) {
+        *error = QStringLiteral("A file name cannot hold the character NUL.");
+        return false;
+    }
     QString reason;
     if (presentPath == newPath) {
         // Nothing to change, but the file must be there.
@@ -102,7 +108,7 @@ bool NativeRenameService::rename(const QString &presentPath, const QString &newP
     // the present name if the second step fails.
     const QFileInfo present(presentPath);
     const QString temporary = present.absolutePath() + QLatin1String("/.quorlane-")
-                              + QUuid::createUuid().toString(QUuid::Id128) + QLatin1String(".tmp");
+        + QUuid::createUuid().toString(QUuid::Id128) + QLatin1String(".tmp");
     if (!moveNoReplace(presentPath, temporary, &reason)) {
         *error = reason;
         return false;

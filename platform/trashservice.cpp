@@ -1,14 +1,21 @@
 #include "platform/trashservice.h"
 
-#include "platform/renameservice.h"
-
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
-#include <QStandardPaths>
 
 #if defined(Q_OS_UNIX) && !defined(Q_OS_DARWIN)
+#include "platform/renameservice.h"
+
+#include <QDateTime>
+#include <QStandardPaths>
+#include <QStorageInfo>
+
+#include <cerrno>
+#include <climits>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -16,25 +23,31 @@ namespace {
 
 #if defined(Q_OS_UNIX) && !defined(Q_OS_DARWIN)
 
+// Names of one original name that the trash may hold before the next file of
+// that name is refused.
+constexpr int MaxSameName = 10000;
+
+QString systemError(int error)
+{
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
 // The user's home trash, $XDG_DATA_HOME/Trash.
 QString homeTrash()
 {
-    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
-           + QLatin1String("/Trash");
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QLatin1String("/Trash");
 }
 
-// Qt trashes into the home trash only when that folder can be had; without
-// it, it takes a folder relative to the current directory instead. So the
-// home trash is made here first, its parents included, owner-only like every
-// trash folder.
+// The home trash is made here first, its parents included, owner-only like
+// every trash folder; without it no file is trashed, not even into a folder
+// relative to the current directory.
 bool makeHomeTrash(QString *error)
 {
     const QString trash = homeTrash();
     if (QFileInfo(trash).isDir())
         return true;
     const QString parent = QFileInfo(trash).absolutePath();
-    if (QDir().mkpath(parent)
-        && QDir().mkdir(trash, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner))
+    if (QDir().mkpath(parent) && QDir().mkdir(trash, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner))
         return true;
     if (QFileInfo(trash).isDir())
         return true;
@@ -42,61 +55,126 @@ bool makeHomeTrash(QString *error)
     return false;
 }
 
-// A freedesktop trash folder: the home trash, or the trash at the top of the
-// file's own volume ($topdir/.Trash/$uid or $topdir/.Trash-$uid).
-bool isTrashFolder(const QFileInfo &folder)
+// A folder of a trash, made owner-only when it is missing.
+bool makeTrashFolder(const QString &folder)
 {
+    const QByteArray native = QFile::encodeName(folder);
+    if (::mkdir(native.constData(), 0700) != 0 && errno != EEXIST)
+        return false;
+    struct stat st { };
+    return ::stat(native.constData(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool sameFileSystem(const QString &a, const QString &b)
+{
+    struct stat sa { };
+    struct stat sb { };
+    return ::stat(QFile::encodeName(a).constData(), &sa) == 0
+        && ::stat(QFile::encodeName(b).constData(), &sb) == 0 && sa.st_dev == sb.st_dev;
+}
+
+// The trash at the top of the volume of a file that does not share the home
+// trash's file system: $topdir/.Trash/$uid where $topdir/.Trash is a real
+// folder with the sticky bit, otherwise $topdir/.Trash-$uid. Empty when
+// neither can be had.
+QString volumeTrash(const QString &folder)
+{
+    const QString top = QStorageInfo(folder).rootPath();
+    if (top.isEmpty())
+        return {};
     const QString uid = QString::number(::getuid());
-    if (folder.fileName() == QLatin1String(".Trash-") + uid)
-        return true;
-    if (folder.fileName() == uid && QFileInfo(folder.absolutePath()).fileName() == QLatin1String(".Trash"))
-        return true;
-    const QString home = QFileInfo(homeTrash()).canonicalFilePath();
-    return !home.isEmpty() && folder.canonicalFilePath() == home;
-}
-
-// A file that reached a freedesktop trash lies in <trash>/files/<name>, with
-// its record in <trash>/info/<name>.trashinfo.
-QString infoRecordOf(const QString &pathInTrash)
-{
-    const QFileInfo trashed(pathInTrash);
-    const QFileInfo files(trashed.absolutePath());
-    return files.absolutePath() + QLatin1String("/info/") + trashed.fileName() + QLatin1String(".trashinfo");
-}
-
-// Qt writes the original path into the record as it is, while the trash's
-// rule is the file system's bytes escaped as in URLs; a file manager would
-// restore a name holding "%" or a line break to the wrong place. The record
-// is written again with the path escaped and Qt's deletion time kept.
-void writeInfoRecord(const QString &record, const QString &originalPath)
-{
-    QFile file(record);
-    if (!file.open(QIODevice::ReadOnly))
-        return;
-    QByteArray deletionDate;
-    for (const QByteArray &line : file.readAll().split('\n')) {
-        if (line.startsWith("DeletionDate="))
-            deletionDate = line;
+    const QString shared = QDir(top).filePath(QStringLiteral(".Trash"));
+    struct stat st { };
+    if (::lstat(QFile::encodeName(shared).constData(), &st) == 0 && S_ISDIR(st.st_mode)
+        && (st.st_mode & S_ISVTX)) {
+        QString own = shared + QLatin1Char('/') + uid;
+        if (makeTrashFolder(own) && !QFileInfo(own).isSymLink())
+            return own;
     }
-    file.close();
-    QSaveFile rewritten(record);
-    if (deletionDate.isEmpty() || !rewritten.open(QIODevice::WriteOnly))
-        return;
-    rewritten.write("[Trash Info]\nPath="
-                    + QFile::encodeName(QFileInfo(originalPath).absoluteFilePath()).toPercentEncoding("/")
-                    + '\n' + deletionDate + '\n');
-    rewritten.commit();
+    QString own = QDir(top).filePath(QLatin1String(".Trash-") + uid);
+    if (makeTrashFolder(own) && !QFileInfo(own).isSymLink())
+        return own;
+    return {};
 }
 
-bool arrivedInTrash(const QString &pathInTrash)
+// The name a file takes in the trash: its own name, followed by "-2", "-3",
+// ... for later files of that name, cut so that its record's name (the name
+// and ".trashinfo") stays within the file system's limit.
+QString nameInTrash(const QString &name, int number)
 {
-    const QFileInfo trashed(pathInTrash);
-    if (!trashed.exists() && !trashed.isSymLink())
+    const QString suffix = number > 1 ? QStringLiteral("-%1").arg(number) : QString();
+    const QString recordSuffix = suffix + QLatin1String(".trashinfo");
+    QString base = name;
+    while (!base.isEmpty() && QFile::encodeName(base + recordSuffix).size() > NAME_MAX)
+        base.chop(base.size() > 1 && base.back().isLowSurrogate() ? 2 : 1);
+    return base + suffix;
+}
+
+bool writeAll(int fd, const QByteArray &data)
+{
+    qsizetype done = 0;
+    while (done < data.size()) {
+        const ssize_t n = ::write(fd, data.constData() + done, size_t(data.size() - done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        done += n;
+    }
+    return true;
+}
+
+// The freedesktop trash's order: the record is made first, under a name that
+// no other record has (made so that it fails when one exists), then the file
+// takes that name in files/ without replacing anything. Every failure removes
+// the record again and leaves the file where it was. The record's path is the
+// file system's bytes, escaped as in URLs.
+bool moveIntoTrash(const QString &trash, const QString &path, QString *error)
+{
+    const QString files = trash + QLatin1String("/files");
+    const QString info = trash + QLatin1String("/info");
+    if (!makeTrashFolder(files) || !makeTrashFolder(info)) {
+        *error
+            = QStringLiteral("The trash folder %1 cannot be written.").arg(QDir::toNativeSeparators(trash));
         return false;
-    const QFileInfo files(trashed.absolutePath());
-    if (files.fileName() != QLatin1String("files") || !isTrashFolder(QFileInfo(files.absolutePath())))
-        return false;
-    return QFileInfo::exists(infoRecordOf(pathInTrash));
+    }
+    const QFileInfo file(path);
+    const QByteArray record
+        = "[Trash Info]\nPath=" + QFile::encodeName(file.absoluteFilePath()).toPercentEncoding("/")
+        + "\nDeletionDate=" + QDateTime::currentDateTime().toString(Qt::ISODate).toLatin1() + '\n';
+    for (int number = 1; number <= MaxSameName; ++number) {
+        const QString name = nameInTrash(file.fileName(), number);
+        const QByteArray recordPath
+            = QFile::encodeName(info + QLatin1Char('/') + name + QLatin1String(".trashinfo"));
+        const int fd = ::open(recordPath.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        if (fd < 0 && errno == EEXIST)
+            continue;
+        if (fd < 0) {
+            *error = QStringLiteral("The trash folder %1 cannot be written (%2).")
+                         .arg(QDir::toNativeSeparators(trash), systemError(errno));
+            return false;
+        }
+        const bool written = writeAll(fd, record);
+        const int writeError = errno;
+        if (::close(fd) != 0 || !written) {
+            const int closeError = errno;
+            ::unlink(recordPath.constData());
+            *error = systemError(written ? closeError : writeError);
+            return false;
+        }
+        const QString target = files + QLatin1Char('/') + name;
+        QString reason;
+        if (NativeRenameService().rename(path, target, &reason))
+            return true;
+        ::unlink(recordPath.constData());
+        const QFileInfo taken(target);
+        if (!taken.exists() && !taken.isSymLink()) {
+            *error = reason;
+            return false;
+        }
+    }
+    *error = QStringLiteral("The trash holds too many files of this name.");
+    return false;
 }
 
 #endif
@@ -105,39 +183,40 @@ bool arrivedInTrash(const QString &pathInTrash)
 
 bool QtTrashService::moveToTrash(const QString &path, QString *error)
 {
+    // A NUL ends a path for the system's calls, which would then act on
+    // another file than the one named.
+    if (path.contains(QChar(0))) {
+        *error = QStringLiteral("A file name cannot hold the character NUL.");
+        return false;
+    }
     const QFileInfo file(path);
     if (!file.exists() && !file.isSymLink()) {
         *error = QStringLiteral("The file does not exist.");
         return false;
     }
 #if defined(Q_OS_UNIX) && !defined(Q_OS_DARWIN)
+    // Qt's own move loops for ever when the trash's record cannot be made
+    // (a long name, a trash that cannot be written), so the trash is written
+    // here by its rules: the home trash for a file on its file system, the
+    // trash at the top of the file's volume for any other.
     if (!makeHomeTrash(error))
         return false;
-#endif
-    QFile trashFile(path);
-    if (!trashFile.moveToTrash()) {
-        *error = trashFile.errorString().isEmpty() ? QStringLiteral("The trash cannot be written.")
-                                                    : trashFile.errorString();
-        return false;
+    const QString folder = file.absolutePath();
+    QString trash = homeTrash();
+    if (!sameFileSystem(folder, trash)) {
+        trash = volumeTrash(folder);
+        if (trash.isEmpty()) {
+            *error = QStringLiteral("No trash can be made on the drive of this file.");
+            return false;
+        }
     }
-#if defined(Q_OS_UNIX) && !defined(Q_OS_DARWIN)
-    const QString pathInTrash = QFileInfo(trashFile.fileName()).absoluteFilePath();
-    if (arrivedInTrash(pathInTrash)) {
-        writeInfoRecord(infoRecordOf(pathInTrash), path);
-        return true;
-    }
-    // The file went somewhere that is not a trash: put it back, never over a
-    // file that has taken its place meanwhile.
-    QString reason;
-    if (NativeRenameService().rename(pathInTrash, path, &reason)) {
-        QFile::remove(infoRecordOf(pathInTrash));
-        *error = QStringLiteral("The file did not reach the trash.");
-    } else {
-        *error = QStringLiteral("The file did not reach the trash and is now %1 (%2).")
-                     .arg(QDir::toNativeSeparators(pathInTrash), reason);
-    }
-    return false;
+    return moveIntoTrash(trash, path, error);
 #else
-    return true;
+    QFile trashFile(path);
+    if (trashFile.moveToTrash())
+        return true;
+    *error = trashFile.errorString().isEmpty() ? QStringLiteral("The trash cannot be written.")
+                                               : trashFile.errorString();
+    return false;
 #endif
 }

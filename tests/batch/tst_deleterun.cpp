@@ -1,98 +1,24 @@
 // The deletion run over real files and the real trash under a temporary
 // XDG_DATA_HOME: a file is either in the trash, restorable, or where it was.
-#include "support/testservices.h"
-#include "window/dirlist.h"
-#include "window/filelist.h"
-#include "window/filerenamer.h"
+#include "support/foldersnapshot.h"
 #include "window/previewlist.h"
 
-#include <QApplication>
 #include <QDateTime>
-#include <QDir>
-#include <QDirIterator>
 #include <QPushButton>
-#include <QRadioButton>
-#include <QTemporaryDir>
-#include <QTest>
 #include <QUrl>
 
 namespace {
 
-QByteArray ContentOf(const QString &name)
-{
-    return "content of " + name.toUtf8() + '\n';
-}
-
-void WriteFile(const QString &path, const QByteArray &content)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(content);
-}
-
-// Every file under a folder, hidden ones included, by its relative path.
-QMap<QString, QByteArray> Snapshot(const QString &folder)
-{
-    QMap<QString, QByteArray> files;
-    const QDir base(folder);
-    QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        QFile file(it.next());
-        file.open(QIODevice::ReadOnly);
-        files.insert(base.relativeFilePath(file.fileName()), file.readAll());
-    }
-    return files;
-}
-
 // The main window over a folder of its own with files of unique content, and
 // a trash of its own.
-struct Session
-{
-    QTemporaryDir root;
-    QString folder;
+struct Session : WindowSession {
     QString trash;
-    RecordingMessageBox *box = nullptr;
-    std::unique_ptr<PlatformServices> services;
-    std::unique_ptr<FileRenamer> w;
-    QMap<QString, QByteArray> before;
 
-    explicit Session(const QStringList &names)
+    explicit Session(const QStringList &names) : WindowSession(names, QStringLiteral("my photos"))
     {
-        folder = root.filePath(QStringLiteral("my photos"));
-        QDir().mkpath(folder);
-        for (const QString &name : names)
-            WriteFile(path(name), ContentOf(name));
-        before = Snapshot(folder);
         qputenv("XDG_DATA_HOME", root.filePath(QStringLiteral("share")).toLocal8Bit());
         trash = root.filePath(QStringLiteral("share/Trash"));
-        services = MakeTestServices(root.filePath(QStringLiteral("settings.ini")), &box);
-        w = std::make_unique<FileRenamer>(*services);
-        w->Dir1->setPath(folder);
         w->Option1[1]->setChecked(true); // Before, so that lines show the names
-        w->show();
-    }
-
-    QString path(const QString &name) const { return folder + QLatin1Char('/') + name; }
-
-    bool ctrlClick(const QString &name)
-    {
-        const int row = int(w->File1->names().indexOf(name));
-        if (row < 0)
-            return false;
-        const QModelIndex index = w->File1->model()->index(row, 0);
-        w->File1->scrollTo(index);
-        QTest::mouseClick(w->File1->viewport(), Qt::LeftButton, Qt::ControlModifier,
-                          w->File1->visualRect(index).center());
-        return true;
-    }
-
-    bool select(const QStringList &names)
-    {
-        for (const QString &name : names) {
-            if (!ctrlClick(name))
-                return false;
-        }
-        return w->SelectedCount() == names.size();
     }
 };
 
@@ -102,8 +28,7 @@ QString Question(int count)
 }
 
 // The original path and the time of deletion, as the trash's record gives them.
-struct TrashRecord
-{
+struct TrashRecord {
     QString path;
     QString deletionDate;
 };
@@ -128,8 +53,7 @@ TrashRecord ReadRecord(const QString &trash, const QString &name)
 
 } // namespace
 
-class TestDeleteRun : public QObject
-{
+class TestDeleteRun : public QObject {
     Q_OBJECT
 
 private slots:
@@ -156,8 +80,8 @@ void TestDeleteRun::initTestCase()
 
 void TestDeleteRun::cancelLeavesEverything()
 {
-    Session s({QStringLiteral("a.txt"), QStringLiteral("b.txt"), QStringLiteral("c.txt"),
-               QStringLiteral("d.txt")});
+    Session s(
+        {QStringLiteral("a.txt"), QStringLiteral("b.txt"), QStringLiteral("c.txt"), QStringLiteral("d.txt")});
     QVERIFY(QTest::qWaitForWindowExposed(s.w.get()));
     QVERIFY(s.select({QStringLiteral("a.txt"), QStringLiteral("b.txt"), QStringLiteral("d.txt")}));
     const QStringList lines = s.w->List1->lines();
@@ -188,9 +112,10 @@ void TestDeleteRun::okSendsSelectedToTrash()
 
     QCOMPARE(s.box->shown.size(), 1);
     QCOMPARE(s.box->shown.at(0).text, Question(3));
-    QMap<QString, QByteArray> left = s.before;
-    QMap<QString, QByteArray> trashed;
-    for (const QString &name : {QStringLiteral("a.txt"), QStringLiteral("b b%.txt"), QStringLiteral("d.txt")}) {
+    FolderFiles left = s.before;
+    FolderFiles trashed;
+    for (const QString &name :
+         {QStringLiteral("a.txt"), QStringLiteral("b b%.txt"), QStringLiteral("d.txt")}) {
         trashed.insert(name, left.take(name));
         const TrashRecord record = ReadRecord(s.trash, name);
         QCOMPARE(record.path, s.path(name));
@@ -241,8 +166,8 @@ void TestDeleteRun::keyboardSelectionCounted()
 
     QCOMPARE(s.box->shown.size(), 1);
     QCOMPARE(s.box->shown.at(0).text, Question(2));
-    QMap<QString, QByteArray> left = s.before;
-    QMap<QString, QByteArray> trashed;
+    FolderFiles left = s.before;
+    FolderFiles trashed;
     trashed.insert(QStringLiteral("a.txt"), left.take(QStringLiteral("a.txt")));
     trashed.insert(QStringLiteral("b.txt"), left.take(QStringLiteral("b.txt")));
     QCOMPARE(Snapshot(s.folder), left);
@@ -262,12 +187,13 @@ void TestDeleteRun::missingFileReportedRunGoesOn()
 
     QCOMPARE(s.box->shown.size(), 2);
     QCOMPARE(s.box->shown.at(0).text, Question(2));
-    QVERIFY2(s.box->shown.at(1).text.contains(s.path(QStringLiteral("a.txt"))), qPrintable(s.box->shown.at(1).text));
+    QVERIFY2(s.box->shown.at(1).text.contains(s.path(QStringLiteral("a.txt"))),
+             qPrintable(s.box->shown.at(1).text));
     QCOMPARE(s.box->shown.at(1).flags, 0);
     QCOMPARE(s.box->shown.at(1).title, QStringLiteral("Quorlane"));
     QVERIFY(Snapshot(s.folder).isEmpty());
     QCOMPARE(Snapshot(s.trash + QLatin1String("/files")),
-             (QMap<QString, QByteArray>{{QStringLiteral("b.txt"), ContentOf(QStringLiteral("b.txt"))}}));
+             (FolderFiles{{QStringLiteral("b.txt"), ContentOf(QStringLiteral("b.txt"))}}));
     QCOMPARE(s.w->File1->listCount(), 0);
     QCOMPARE(s.services->pointer->current(), int(Pointer::Arrow));
 }
@@ -280,7 +206,7 @@ void TestDeleteRun::trashCannotBeCreated()
     Session s({QStringLiteral("a.txt"), QStringLiteral("b.txt"), QStringLiteral("c.txt")});
     QVERIFY(QTest::qWaitForWindowExposed(s.w.get()));
     const QString plainFile = s.root.filePath(QStringLiteral("plain"));
-    WriteFile(plainFile, "a plain file\n");
+    QVERIFY(WriteFile(plainFile, "a plain file\n"));
     qputenv("XDG_DATA_HOME", (plainFile + QLatin1String("/share")).toLocal8Bit());
     QVERIFY(s.select({QStringLiteral("a.txt"), QStringLiteral("c.txt")}));
 
@@ -289,8 +215,10 @@ void TestDeleteRun::trashCannotBeCreated()
     QCOMPARE(Snapshot(s.folder), s.before);
     QCOMPARE(s.box->shown.size(), 3);
     QCOMPARE(s.box->shown.at(0).text, Question(2));
-    QVERIFY2(s.box->shown.at(1).text.contains(s.path(QStringLiteral("a.txt"))), qPrintable(s.box->shown.at(1).text));
-    QVERIFY2(s.box->shown.at(2).text.contains(s.path(QStringLiteral("c.txt"))), qPrintable(s.box->shown.at(2).text));
+    QVERIFY2(s.box->shown.at(1).text.contains(s.path(QStringLiteral("a.txt"))),
+             qPrintable(s.box->shown.at(1).text));
+    QVERIFY2(s.box->shown.at(2).text.contains(s.path(QStringLiteral("c.txt"))),
+             qPrintable(s.box->shown.at(2).text));
     QCOMPARE(s.box->shown.at(2).flags, 0);
     QVERIFY(!QFileInfo::exists(m_home.filePath(QStringLiteral("files"))));
     QVERIFY(!QFileInfo::exists(m_home.filePath(QStringLiteral("info"))));

@@ -1,111 +1,22 @@
 // The preview list: one line per selected file, the forced counter, and the
 // pointer, built by the real window over a real folder.
-#include "support/testservices.h"
-#include "window/dirlist.h"
-#include "window/filelist.h"
-#include "window/filerenamer.h"
+#include "support/foldersnapshot.h"
 #include "window/previewlist.h"
 
-#include <QApplication>
-#include <QCheckBox>
-#include <QComboBox>
-#include <QDir>
-#include <QDirIterator>
-#include <QLineEdit>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QSignalSpy>
-#include <QTemporaryDir>
-#include <QTest>
 
 namespace {
 
-QByteArray ContentOf(const QString &name)
-{
-    return "content of " + name.toUtf8() + '\n';
-}
-
-// Every file under a folder, hidden ones included, by its relative path.
-QMap<QString, QByteArray> Snapshot(const QString &folder)
-{
-    QMap<QString, QByteArray> files;
-    const QDir base(folder);
-    QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        QFile file(it.next());
-        file.open(QIODevice::ReadOnly);
-        files.insert(base.relativeFilePath(file.fileName()), file.readAll());
-    }
-    return files;
-}
-
-// The rule controls as a user leaves them, in the order a user sets them: the
-// prefix mode first, since choosing it clears the counter tick.
-struct Rules
-{
-    int mode = 1; // Before
-    QString prefix;
-    bool count = false;
-    QString pattern = QStringLiteral("0");
-    QString start = QStringLiteral("1");
-    int caseMode = 0;
-};
-
-// The main window over a folder of its own with files of unique content.
-struct Session
-{
-    QTemporaryDir root;
-    QString folder;
-    RecordingMessageBox *box = nullptr;
-    std::unique_ptr<PlatformServices> services;
-    std::unique_ptr<FileRenamer> w;
-    QMap<QString, QByteArray> before;
-
-    explicit Session(const QStringList &names)
-    {
-        folder = root.filePath(QStringLiteral("photos"));
-        QDir().mkpath(folder);
-        for (const QString &name : names) {
-            QFile file(folder + QLatin1Char('/') + name);
-            file.open(QIODevice::WriteOnly);
-            file.write(ContentOf(name));
-        }
-        before = Snapshot(folder);
-        services = MakeTestServices(root.filePath(QStringLiteral("settings.ini")), &box);
-        w = std::make_unique<FileRenamer>(*services);
-        w->Dir1->setPath(folder);
-        w->show();
-    }
-
-    void apply(const Rules &rules)
-    {
-        w->Option1[rules.mode]->setChecked(true);
-        w->Prefixtext->setText(rules.prefix);
-        w->CounterFormatCombo->setEditText(rules.pattern);
-        w->CounterStart->setText(rules.start);
-        w->IncludeCountCheck->setChecked(rules.count);
-        w->Option2[rules.caseMode]->setChecked(true);
-    }
-
-    // A click with Ctrl held on one entry, which adds or removes it.
-    bool ctrlClick(const QString &name)
-    {
-        const int row = int(w->File1->names().indexOf(name));
-        if (row < 0)
-            return false;
-        const QModelIndex index = w->File1->model()->index(row, 0);
-        w->File1->scrollTo(index);
-        QTest::mouseClick(w->File1->viewport(), Qt::LeftButton, Qt::ControlModifier,
-                          w->File1->visualRect(index).center());
-        return true;
-    }
+struct Session : WindowSession {
+    using WindowSession::WindowSession;
 
     bool countBoxesSwitchedOn() const
     {
         const QColor white(255, 255, 255);
         return w->CounterStart->isEnabled() && w->CounterFormatCombo->isEnabled()
-               && w->CounterStart->palette().color(QPalette::Base) == white
-               && w->CounterFormatCombo->palette().color(QPalette::Base) == white;
+            && w->CounterStart->palette().color(QPalette::Base) == white
+            && w->CounterFormatCombo->palette().color(QPalette::Base) == white;
     }
 };
 
@@ -113,10 +24,7 @@ const QString Arrow = QStringLiteral("\t --> ");
 
 } // namespace
 
-Q_DECLARE_METATYPE(Rules)
-
-class TestPreview : public QObject
-{
+class TestPreview : public QObject {
     Q_OBJECT
 
 private slots:
@@ -158,7 +66,8 @@ void TestPreview::lines_data()
     numbered.pattern = QStringLiteral("00");
     QTest::newRow("lines/before-counter/three-files")
         << abc << numbered << abc
-        << QStringList{"a.txt" + Arrow + "Aa01.txt", "b.txt" + Arrow + "Ab02.txt", "c.txt" + Arrow + "Ac03.txt"};
+        << QStringList{"a.txt" + Arrow + "Aa01.txt", "b.txt" + Arrow + "Ab02.txt",
+                       "c.txt" + Arrow + "Ac03.txt"};
 
     Rules fromFive;
     fromFive.count = true;
@@ -194,7 +103,8 @@ void TestPreview::lines_data()
     overTop.start = QStringLiteral("2147483648");
     QTest::newRow("lines/counter-range/start-above-top")
         << abc << overTop << QStringList{"a.txt", "b.txt"}
-        << QStringList{"a.txt" + Arrow + "(counter out of range)", "b.txt" + Arrow + "(counter out of range)"};
+        << QStringList{"a.txt" + Arrow + "(counter out of range)",
+                       "b.txt" + Arrow + "(counter out of range)"};
     Rules atTop = overTop;
     atTop.start = QStringLiteral("2147483647");
     QTest::newRow("lines/counter-range/runs-past-top")
@@ -240,7 +150,8 @@ void TestPreview::noneEmptiesPrefix()
     s.apply(trip);
     QVERIFY(s.ctrlClick(QStringLiteral("a.txt")));
     QVERIFY(s.ctrlClick(QStringLiteral("b.txt")));
-    QCOMPARE(s.w->List1->lines(), (QStringList{"a.txt" + Arrow + "Tripa.txt", "b.txt" + Arrow + "Tripb.txt"}));
+    QCOMPARE(s.w->List1->lines(),
+             (QStringList{"a.txt" + Arrow + "Tripa.txt", "b.txt" + Arrow + "Tripb.txt"}));
 
     QTest::mouseClick(s.w->Option1[2], Qt::LeftButton);
 

@@ -1,207 +1,31 @@
 // The rename run over real files: every file keeps its content, no file is
 // ever replaced, and the counter start moves on only after a whole batch.
-#include "support/testservices.h"
-#include "window/dirlist.h"
-#include "window/filelist.h"
-#include "window/filerenamer.h"
+#include "support/foldersnapshot.h"
 #include "window/previewlist.h"
 
-#include <QApplication>
-#include <QCheckBox>
-#include <QComboBox>
-#include <QDir>
-#include <QDirIterator>
-#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QRadioButton>
-#include <QTemporaryDir>
-#include <QTest>
 #include <QTimer>
-
-#include <fcntl.h>
-#include <linux/fs.h>
-#include <sys/ioctl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
-QByteArray ContentOf(const QString &name)
-{
-    return "content of " + name.toUtf8() + '\n';
-}
-
-void WriteFile(const QString &path, const QByteArray &content)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(content);
-}
-
-// Every file under a folder, hidden ones included, by its relative path.
-QMap<QString, QByteArray> Snapshot(const QString &folder)
-{
-    QMap<QString, QByteArray> files;
-    const QDir base(folder);
-    QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        QFile file(it.next());
-        file.open(QIODevice::ReadOnly);
-        files.insert(base.relativeFilePath(file.fileName()), file.readAll());
-    }
-    return files;
-}
-
-// Present name to new name, relative to the folder.
-using Moves = QMap<QString, QString>;
-
-// The snapshot after the given files moved, contents unchanged.
-QMap<QString, QByteArray> Moved(QMap<QString, QByteArray> files, const Moves &moves)
-{
-    QMap<QString, QByteArray> taken;
-    for (auto it = moves.cbegin(); it != moves.cend(); ++it)
-        taken.insert(it.value(), files.take(it.key()));
-    files.insert(taken);
-    return files;
-}
-
-// The rule controls as a user leaves them, in the order a user sets them: the
-// prefix mode first, since choosing it clears the counter tick.
-struct Rules
-{
-    int mode = 1; // Before
-    QString prefix;
-    bool count = false;
-    QString pattern = QStringLiteral("0");
-    QString start = QStringLiteral("1");
-    int caseMode = 0;
-};
-
-Rules MakeRules(int mode, const QString &prefix, bool count, const QString &start, int caseMode = 0)
-{
-    Rules rules;
-    rules.mode = mode;
-    rules.prefix = prefix;
-    rules.count = count;
-    rules.start = start;
-    rules.caseMode = caseMode;
-    return rules;
-}
-
-// The main window over a folder of its own, shown and active, with files of
-// unique content. The folder's name has lower-case letters so that a letter
-// case change of the whole path would show.
-struct Session
-{
-    QTemporaryDir root;
-    QString folder;
-    RecordingMessageBox *box = nullptr;
-    std::unique_ptr<PlatformServices> services;
-    std::unique_ptr<FileRenamer> w;
-    QMap<QString, QByteArray> before;
-
+// Every session's folder has a sub-folder with a file of its own. The
+// folder's name has lower-case letters so that a letter case change of the
+// whole path would show.
+struct Session : WindowSession {
     explicit Session(const QStringList &names, bool recordedBoxes = true)
+        : WindowSession(names + QStringList{QStringLiteral("sub/keep.txt")}, QStringLiteral("photos"),
+                        recordedBoxes)
     {
-        folder = root.filePath(QStringLiteral("photos"));
-        QDir().mkpath(folder + QLatin1String("/sub"));
-        WriteFile(folder + QLatin1String("/sub/keep.txt"), "already in the sub-folder\n");
-        for (const QString &name : names)
-            WriteFile(folder + QLatin1Char('/') + name, ContentOf(name));
-        before = Snapshot(folder);
-        services = MakeTestServices(root.filePath(QStringLiteral("settings.ini")), &box);
-        if (!recordedBoxes) {
-            services->messageBox = std::make_unique<QtMessageBoxService>();
-            box = nullptr;
-        }
-        w = std::make_unique<FileRenamer>(*services);
-        w->Dir1->setPath(folder);
-        w->show();
-        QApplication::setActiveWindow(w.get());
     }
-
-    void apply(const Rules &rules)
-    {
-        w->Option1[rules.mode]->setChecked(true);
-        w->Prefixtext->setText(rules.prefix);
-        w->CounterFormatCombo->setEditText(rules.pattern);
-        w->CounterStart->setText(rules.start);
-        w->IncludeCountCheck->setChecked(rules.count);
-        w->Option2[rules.caseMode]->setChecked(true);
-    }
-
-    // A click with Ctrl held on one entry, which adds or removes it.
-    bool ctrlClick(const QString &name)
-    {
-        const int row = int(w->File1->names().indexOf(name));
-        if (row < 0)
-            return false;
-        const QModelIndex index = w->File1->model()->index(row, 0);
-        w->File1->scrollTo(index);
-        QTest::mouseClick(w->File1->viewport(), Qt::LeftButton, Qt::ControlModifier,
-                          w->File1->visualRect(index).center());
-        return true;
-    }
-
-    bool select(const QStringList &names)
-    {
-        for (const QString &name : names) {
-            if (!ctrlClick(name))
-                return false;
-        }
-        return w->SelectedCount() == names.size();
-    }
-
-    QString path(const QString &name) const { return folder + QLatin1Char('/') + name; }
 };
 
 const QString Question = QStringLiteral("The File names will be permanently renamed.\rAre you sure ?");
 const QString Failure = QStringLiteral("File already exists !");
 
-// A folder in which no name can be added, removed or changed. Root passes over
-// permission bits, so for root the folder is made immutable as well.
-class ReadOnlyFolder
-{
-public:
-    explicit ReadOnlyFolder(const QString &path) : m_path(QFile::encodeName(path))
-    {
-        m_ok = ::chmod(m_path.constData(), 0555) == 0;
-        if (m_ok && ::geteuid() == 0)
-            m_ok = m_immutable = setImmutable(true);
-    }
-    ~ReadOnlyFolder()
-    {
-        if (m_immutable)
-            setImmutable(false);
-        ::chmod(m_path.constData(), 0755);
-    }
-    bool ok() const { return m_ok; }
-
-private:
-    bool setImmutable(bool on)
-    {
-        const int fd = ::open(m_path.constData(), O_RDONLY | O_DIRECTORY);
-        if (fd < 0)
-            return false;
-        int flags = 0;
-        bool done = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
-        flags = on ? (flags | FS_IMMUTABLE_FL) : (flags & ~FS_IMMUTABLE_FL);
-        done = done && ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
-        ::close(fd);
-        return done;
-    }
-
-    QByteArray m_path;
-    bool m_ok = false;
-    bool m_immutable = false;
-};
-
 } // namespace
 
-Q_DECLARE_METATYPE(Rules)
-
-class TestRenameRun : public QObject
-{
+class TestRenameRun : public QObject {
     Q_OBJECT
 
 private slots:
@@ -253,8 +77,8 @@ void TestRenameRun::success_data()
         << abc << MakeRules(0, "n", true, "7") << QStringList{"a.txt", "c.txt"}
         << Moves{{"a.txt", "n7.txt"}, {"c.txt", "n8.txt"}} << " 9";
     QTest::newRow("run/negative-start/written-without-blank")
-        << abc << MakeRules(1, "m", true, "-3") << QStringList{"b.txt"}
-        << Moves{{"b.txt", "mb-3.txt"}} << "-2";
+        << abc << MakeRules(1, "m", true, "-3") << QStringList{"b.txt"} << Moves{{"b.txt", "mb-3.txt"}}
+        << "-2";
     QTest::newRow("run/upper/case-only-change")
         << QStringList{"holiday.jpg", "notes.txt"} << MakeRules(2, "", false, "1", 1)
         << QStringList{"holiday.jpg"} << Moves{{"holiday.jpg", "HOLIDAY.JPG"}} << " 2";
@@ -265,8 +89,8 @@ void TestRenameRun::success_data()
         << abc << MakeRules(1, "sub/", false, "1") << QStringList{"a.txt", "b.txt"}
         << Moves{{"a.txt", "sub/a.txt"}, {"b.txt", "sub/b.txt"}} << " 3";
     QTest::newRow("run/prefix-with-separator/upper-keeps-sub-folder")
-        << abc << MakeRules(1, "sub/", false, "1", 1) << QStringList{"c.txt"}
-        << Moves{{"c.txt", "sub/C.TXT"}} << " 2";
+        << abc << MakeRules(1, "sub/", false, "1", 1) << QStringList{"c.txt"} << Moves{{"c.txt", "sub/C.TXT"}}
+        << " 2";
     QTest::newRow("run/same-path/succeeds-unchanged")
         << abc << MakeRules(2, "", false, "1") << QStringList{"b.txt"} << Moves{} << " 2";
 }
@@ -298,8 +122,8 @@ void TestRenameRun::success()
     QCOMPARE(s.services->pointer->current(), int(Pointer::Arrow));
     // The focus goes to the prefix box unless mode None has disabled it; the
     // button keeps it then.
-    QCOMPARE(QApplication::focusWidget(), rules.mode == 2 ? static_cast<QWidget *>(s.w->Rename)
-                                                          : static_cast<QWidget *>(s.w->Prefixtext));
+    QCOMPARE(QApplication::focusWidget(),
+             rules.mode == 2 ? static_cast<QWidget *>(s.w->Rename) : static_cast<QWidget *>(s.w->Prefixtext));
 }
 
 void TestRenameRun::failure_data()
@@ -421,8 +245,8 @@ void TestRenameRun::targetCreatedAfterPreview()
     s.apply(MakeRules(1, "x", false, "1"));
     QVERIFY(s.select({QStringLiteral("a.txt"), QStringLiteral("b.txt")}));
     QCOMPARE(s.w->List1->lines().value(1), QStringLiteral("b.txt\t --> xb.txt"));
-    WriteFile(s.path(QStringLiteral("xb.txt")), "written by another program\n");
-    const QMap<QString, QByteArray> before = Snapshot(s.folder);
+    QVERIFY(WriteFile(s.path(QStringLiteral("xb.txt")), "written by another program\n"));
+    const FolderFiles before = Snapshot(s.folder);
 
     QTest::mouseClick(s.w->Rename, Qt::LeftButton);
 
@@ -439,7 +263,7 @@ void TestRenameRun::fileRemovedBeforeRun()
     s.apply(MakeRules(1, "x", true, "1"));
     QVERIFY(s.select({QStringLiteral("a.txt"), QStringLiteral("b.txt")}));
     QVERIFY(QFile::remove(s.path(QStringLiteral("a.txt"))));
-    const QMap<QString, QByteArray> before = Snapshot(s.folder);
+    const FolderFiles before = Snapshot(s.folder);
 
     QTest::mouseClick(s.w->Rename, Qt::LeftButton);
 
@@ -511,10 +335,13 @@ void TestRenameRun::realMessageBoxAnswered()
     QTest::mouseClick(s.w->Rename, Qt::LeftButton);
     answer.stop();
 
-    QCOMPARE(asked, QStringList{QStringLiteral(
-                        "Quorlane|The File names will be permanently renamed.\nAre you sure ?")});
-    QCOMPARE(Snapshot(s.folder), Moved(s.before, {{QStringLiteral("a.txt"), QStringLiteral("Tripa1.txt")},
-                                                  {QStringLiteral("b.txt"), QStringLiteral("Tripb2.txt")}}));
+    QCOMPARE(
+        asked,
+        QStringList{QStringLiteral("Quorlane|The File names will be permanently renamed.\nAre you sure ?")});
+    QCOMPARE(Snapshot(s.folder),
+             Moved(s.before,
+                   {{QStringLiteral("a.txt"), QStringLiteral("Tripa1.txt")},
+                    {QStringLiteral("b.txt"), QStringLiteral("Tripb2.txt")}}));
     QCOMPARE(s.w->CounterStart->text(), QStringLiteral(" 3"));
 }
 

@@ -2,52 +2,19 @@
 // copies, on real files.
 #include "platform/renameservice.h"
 
-#include <QDir>
-#include <QDirIterator>
-#include <QFile>
-#include <QTemporaryDir>
-#include <QTest>
-
-#include <sys/stat.h>
-#include <unistd.h>
+#include "support/foldersnapshot.h"
 
 namespace {
 
-QByteArray ContentOf(const QString &name)
-{
-    return "content of " + name.toUtf8() + '\n';
-}
-
-bool WriteFile(const QString &path, const QByteArray &content)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
-}
-
-// Every file under a folder, hidden ones included, by its relative path.
-QMap<QString, QByteArray> Snapshot(const QString &folder)
-{
-    QMap<QString, QByteArray> files;
-    const QDir base(folder);
-    QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        QFile file(it.next());
-        file.open(QIODevice::ReadOnly);
-        files.insert(base.relativeFilePath(file.fileName()), file.readAll());
-    }
-    return files;
-}
-
 dev_t DeviceOf(const QString &path)
 {
-    struct stat st {};
+    struct stat st { };
     return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_dev : dev_t(-1);
 }
 
 } // namespace
 
-class TestRenameService : public QObject
-{
+class TestRenameService : public QObject {
     Q_OBJECT
 
 private slots:
@@ -65,21 +32,41 @@ void TestRenameService::rename_data()
     QTest::addColumn<bool>("succeeds");
 
     const QStringList ab = {QStringLiteral("a.txt"), QStringLiteral("b.txt")};
-    QTest::newRow("rename/free-name/plain") << ab << "a.txt" << "c.txt" << true;
-    QTest::newRow("rename/case-only/lower-to-upper") << ab << "a.txt" << "A.txt" << true;
-    QTest::newRow("rename/case-only/whole-name") << ab << "b.txt" << "B.TXT" << true;
-    QTest::newRow("rename/same-path/succeeds-unchanged") << ab << "a.txt" << "a.txt" << true;
-    QTest::newRow("rename/into-sub-folder/existing") << ab << "a.txt" << "sub/a.txt" << true;
-    QTest::newRow("rename/existing-target/never-replaced") << ab << "a.txt" << "b.txt" << false;
+    QTest::newRow("rename/free-name/plain") << ab << "a.txt"
+                                            << "c.txt" << true;
+    QTest::newRow("rename/case-only/lower-to-upper") << ab << "a.txt"
+                                                     << "A.txt" << true;
+    QTest::newRow("rename/case-only/whole-name") << ab << "b.txt"
+                                                 << "B.TXT" << true;
+    QTest::newRow("rename/same-path/succeeds-unchanged") << ab << "a.txt"
+                                                         << "a.txt" << true;
+    QTest::newRow("rename/into-sub-folder/existing") << ab << "a.txt"
+                                                     << "sub/a.txt" << true;
+    QTest::newRow("rename/existing-target/never-replaced") << ab << "a.txt"
+                                                           << "b.txt" << false;
     QTest::newRow("rename/existing-target/other-case-never-replaced")
-        << QStringList{"a.txt", "A.txt"} << "a.txt" << "A.txt" << false;
+        << QStringList{"a.txt", "A.txt"} << "a.txt"
+        << "A.txt" << false;
     QTest::newRow("rename/existing-target/in-sub-folder-never-replaced")
-        << QStringList{"a.txt", "sub/a.txt"} << "a.txt" << "sub/a.txt" << false;
-    QTest::newRow("rename/missing-source/fails") << ab << "c.txt" << "d.txt" << false;
-    QTest::newRow("rename/missing-source/same-path-fails") << ab << "c.txt" << "c.txt" << false;
-    QTest::newRow("rename/missing-folder/fails") << ab << "a.txt" << "nowhere/a.txt" << false;
-    QTest::newRow("rename/empty-name/fails") << ab << "a.txt" << "" << false;
-    QTest::newRow("rename/onto-folder/fails") << ab << "a.txt" << "sub" << false;
+        << QStringList{"a.txt", "sub/a.txt"} << "a.txt"
+        << "sub/a.txt" << false;
+    QTest::newRow("rename/missing-source/fails") << ab << "c.txt"
+                                                 << "d.txt" << false;
+    QTest::newRow("rename/missing-source/same-path-fails") << ab << "c.txt"
+                                                           << "c.txt" << false;
+    QTest::newRow("rename/missing-folder/fails") << ab << "a.txt"
+                                                 << "nowhere/a.txt" << false;
+    QTest::newRow("rename/empty-name/fails") << ab << "a.txt"
+                                             << "" << false;
+    QTest::newRow("rename/onto-folder/fails") << ab << "a.txt"
+                                              << "sub" << false;
+    // The system's calls end a path at a NUL: the file would take the name
+    // before it, or the file before it would be renamed.
+    const QString nul(1, QChar(0));
+    QTest::newRow("rename/nul/in-new-name-refused") << ab << "a.txt"
+                                                    << "c" + nul + "d.txt" << false;
+    QTest::newRow("rename/nul/in-present-path-refused") << ab << "a.txt" + nul + "x"
+                                                        << "c.txt" << false;
 }
 
 void TestRenameService::rename()
@@ -94,7 +81,7 @@ void TestRenameService::rename()
     QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("sub")));
     for (const QString &name : std::as_const(files))
         QVERIFY(WriteFile(dir.filePath(name), ContentOf(name)));
-    QMap<QString, QByteArray> expected = Snapshot(dir.path());
+    FolderFiles expected = Snapshot(dir.path());
     if (succeeds && from != to)
         expected.insert(to, expected.take(from));
 
@@ -118,7 +105,7 @@ void TestRenameService::hardLinkPairKeepsBothNames()
     QVERIFY(WriteFile(lower, "one file, two names\n"));
     if (::link(QFile::encodeName(lower).constData(), QFile::encodeName(upper).constData()) != 0)
         QSKIP("This file system has no hard links.");
-    const QMap<QString, QByteArray> before = Snapshot(dir.path());
+    const FolderFiles before = Snapshot(dir.path());
     QCOMPARE(before.size(), 2);
 
     NativeRenameService service;
@@ -127,8 +114,8 @@ void TestRenameService::hardLinkPairKeepsBothNames()
     QVERIFY(!error.isEmpty());
 
     QCOMPARE(Snapshot(dir.path()), before);
-    struct stat a {};
-    struct stat b {};
+    struct stat a { };
+    struct stat b { };
     QCOMPARE(::stat(QFile::encodeName(lower).constData(), &a), 0);
     QCOMPARE(::stat(QFile::encodeName(upper).constData(), &b), 0);
     QCOMPARE(a.st_ino, b.st_ino);
@@ -146,7 +133,7 @@ void TestRenameService::otherFileSystemFailsWithoutCopy()
         QSKIP("No second file system at hand (/dev/shm is missing or on the same one).");
     const QString from = dir.filePath(QStringLiteral("a.txt"));
     QVERIFY(WriteFile(from, ContentOf(QStringLiteral("a.txt"))));
-    const QMap<QString, QByteArray> before = Snapshot(dir.path());
+    const FolderFiles before = Snapshot(dir.path());
 
     NativeRenameService service;
     QString error;

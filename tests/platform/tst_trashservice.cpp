@@ -3,40 +3,13 @@
 // was.
 #include "platform/trashservice.h"
 
+#include "support/foldersnapshot.h"
+
 #include <QDateTime>
-#include <QDir>
-#include <QDirIterator>
-#include <QFile>
-#include <QTemporaryDir>
-#include <QTest>
+#include <QStorageInfo>
 #include <QUrl>
 
 namespace {
-
-QByteArray ContentOf(const QString &name)
-{
-    return "content of " + name.toUtf8() + '\n';
-}
-
-bool WriteFile(const QString &path, const QByteArray &content)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
-}
-
-// Every file under a folder, hidden ones included, by its relative path.
-QMap<QString, QByteArray> Snapshot(const QString &folder)
-{
-    QMap<QString, QByteArray> files;
-    const QDir base(folder);
-    QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        QFile file(it.next());
-        file.open(QIODevice::ReadOnly);
-        files.insert(base.relativeFilePath(file.fileName()), file.readAll());
-    }
-    return files;
-}
 
 // The lines of a trash record, "[Trash Info]" first.
 QList<QByteArray> RecordLines(const QString &trash, const QString &nameInTrash)
@@ -52,8 +25,7 @@ QList<QByteArray> RecordLines(const QString &trash, const QString &nameInTrash)
 
 } // namespace
 
-class TestTrashService : public QObject
-{
+class TestTrashService : public QObject {
     Q_OBJECT
 
 private slots:
@@ -67,6 +39,10 @@ private slots:
     void failureKeepsFile_data();
     void failureKeepsFile();
     void missingFileFails();
+    void nulInPathFails();
+    void longName_data();
+    void longName();
+    void otherFileSystemUsesVolumeTrash();
 
 private:
     QTemporaryDir m_home;
@@ -110,9 +86,10 @@ void TestTrashService::arrives_data()
 
     QTest::newRow("trash/plain-name/a.txt") << "a.txt" << QByteArray("/my%20files/a.txt");
     QTest::newRow("trash/escapes/percent-and-hex") << "50%41.txt" << QByteArray("/my%20files/50%2541.txt");
-    QTest::newRow("trash/escapes/line-break") << "two\nlines.txt" << QByteArray("/my%20files/two%0Alines.txt");
-    QTest::newRow("trash/escapes/non-ascii") << QStringLiteral("\u00e9t\u00e9.jpg")
-                                             << QByteArray("/my%20files/%C3%A9t%C3%A9.jpg");
+    QTest::newRow("trash/escapes/line-break")
+        << "two\nlines.txt" << QByteArray("/my%20files/two%0Alines.txt");
+    QTest::newRow("trash/escapes/non-ascii")
+        << QStringLiteral("\u00e9t\u00e9.jpg") << QByteArray("/my%20files/%C3%A9t%C3%A9.jpg");
     QTest::newRow("trash/no-extension/README") << "README" << QByteArray("/my%20files/README");
 }
 
@@ -132,8 +109,8 @@ void TestTrashService::arrives()
     QVERIFY2(service.moveToTrash(path, &error), qPrintable(error));
 
     QCOMPARE(Snapshot(folder),
-             (QMap<QString, QByteArray>{{QStringLiteral("neighbour.txt"), ContentOf(QStringLiteral("neighbour.txt"))}}));
-    QCOMPARE(Snapshot(trash + QLatin1String("/files")), (QMap<QString, QByteArray>{{name, ContentOf(name)}}));
+             (FolderFiles{{QStringLiteral("neighbour.txt"), ContentOf(QStringLiteral("neighbour.txt"))}}));
+    QCOMPARE(Snapshot(trash + QLatin1String("/files")), (FolderFiles{{name, ContentOf(name)}}));
     const QList<QByteArray> lines = RecordLines(trash, name);
     QCOMPARE(lines.size(), 3);
     QCOMPARE(lines.at(0), QByteArray("[Trash Info]"));
@@ -161,10 +138,11 @@ void TestTrashService::sameNameTwiceKeepsBoth()
     QVERIFY2(service.moveToTrash(first, &error), qPrintable(error));
     QVERIFY2(service.moveToTrash(second, &error), qPrintable(error));
 
-    const QMap<QString, QByteArray> inTrash = Snapshot(trash + QLatin1String("/files"));
+    const FolderFiles inTrash = Snapshot(trash + QLatin1String("/files"));
     QCOMPARE(inTrash.size(), 2);
     QCOMPARE(inTrash.value(QStringLiteral("a.txt")), QByteArray("the first a.txt\n"));
-    const QString secondName = inTrash.lastKey() == QLatin1String("a.txt") ? inTrash.firstKey() : inTrash.lastKey();
+    const QString secondName
+        = inTrash.lastKey() == QLatin1String("a.txt") ? inTrash.firstKey() : inTrash.lastKey();
     QCOMPARE(inTrash.value(secondName), QByteArray("the second a.txt\n"));
     QCOMPARE(QUrl::fromPercentEncoding(RecordLines(trash, QStringLiteral("a.txt")).value(1).mid(5)), first);
     QCOMPARE(QUrl::fromPercentEncoding(RecordLines(trash, secondName).value(1).mid(5)), second);
@@ -185,10 +163,9 @@ void TestTrashService::missingParentIsCreated()
 
     QVERIFY(!QFileInfo::exists(path));
     QCOMPARE(Snapshot(dataHome + QLatin1String("/Trash/files")),
-             (QMap<QString, QByteArray>{{QStringLiteral("a.txt"), ContentOf(QStringLiteral("a.txt"))}}));
-    QCOMPARE(QUrl::fromPercentEncoding(RecordLines(dataHome + QLatin1String("/Trash"), QStringLiteral("a.txt"))
-                                           .value(1)
-                                           .mid(5)),
+             (FolderFiles{{QStringLiteral("a.txt"), ContentOf(QStringLiteral("a.txt"))}}));
+    QCOMPARE(QUrl::fromPercentEncoding(
+                 RecordLines(dataHome + QLatin1String("/Trash"), QStringLiteral("a.txt")).value(1).mid(5)),
              path);
     QVERIFY(!QFileInfo::exists(QDir::currentPath() + QLatin1String("/files")));
 }
@@ -198,9 +175,12 @@ void TestTrashService::failureKeepsFile_data()
     QTest::addColumn<QString>("dataHome"); // below the case's folder
     QTest::addColumn<QString>("trashFile"); // a plain file made before the call, if any
 
-    QTest::newRow("fail/data-home/below-a-plain-file") << "plain/share" << "plain";
-    QTest::newRow("fail/trash/is-a-plain-file") << "share" << "share/Trash";
-    QTest::newRow("fail/trash/files-is-a-plain-file") << "share" << "share/Trash/files";
+    QTest::newRow("fail/data-home/below-a-plain-file") << "plain/share"
+                                                       << "plain";
+    QTest::newRow("fail/trash/is-a-plain-file") << "share"
+                                                << "share/Trash";
+    QTest::newRow("fail/trash/files-is-a-plain-file") << "share"
+                                                      << "share/Trash/files";
 }
 
 void TestTrashService::failureKeepsFile()
@@ -212,7 +192,7 @@ void TestTrashService::failureKeepsFile()
     qputenv("XDG_DATA_HOME", m_case->filePath(dataHome).toLocal8Bit());
     const QString folder = m_case->filePath(QStringLiteral("my files"));
     QVERIFY(WriteFile(folder + QLatin1String("/a.txt"), ContentOf(QStringLiteral("a.txt"))));
-    const QMap<QString, QByteArray> before = Snapshot(m_case->path());
+    const FolderFiles before = Snapshot(m_case->path());
 
     QtTrashService service;
     QString error;
@@ -230,6 +210,103 @@ void TestTrashService::missingFileFails()
     QVERIFY(!service.moveToTrash(m_case->filePath(QStringLiteral("my files/gone.txt")), &error));
     QVERIFY(!error.isEmpty());
     QVERIFY(Snapshot(m_case->path()).isEmpty());
+}
+
+// The system's calls end a path at a NUL; the file before it is never the
+// one trashed.
+void TestTrashService::nulInPathFails()
+{
+    const QString folder = m_case->filePath(QStringLiteral("my files"));
+    QVERIFY(WriteFile(folder + QLatin1String("/a.txt"), ContentOf(QStringLiteral("a.txt"))));
+    const FolderFiles before = Snapshot(m_case->path());
+
+    QtTrashService service;
+    QString error;
+    QVERIFY(
+        !service.moveToTrash(folder + QLatin1String("/a.txt") + QChar(0) + QLatin1String("b.txt"), &error));
+    QVERIFY(!error.isEmpty());
+
+    QCOMPARE(Snapshot(m_case->path()), before);
+}
+
+// A record's name is the file's name and ".trashinfo", which for a long name
+// passes the file system's 255 bytes: the file takes a shorter name in the
+// trash, and its record still holds the whole original path. Twice, so that
+// the numbered second name is cut as well.
+void TestTrashService::longName_data()
+{
+    QTest::addColumn<QString>("name");
+
+    QTest::newRow("trash/long-name/250-bytes") << QString(250, QLatin1Char('x'));
+    QTest::newRow("trash/long-name/255-bytes") << QString(251, QLatin1Char('y')) + QLatin1String(".txt");
+    QTest::newRow("trash/long-name/multibyte-at-the-cut")
+        << QString(120, QChar(0x00e9)) + QString::fromUtf8("\xf0\x9f\x98\x80") + QLatin1String(".jpg");
+}
+
+void TestTrashService::longName()
+{
+    QFETCH(QString, name);
+    const QString trash = m_case->filePath(QStringLiteral("share/Trash"));
+    QStringList paths;
+    for (const QString &folder : {QStringLiteral("my files"), QStringLiteral("other")}) {
+        QVERIFY(QDir(m_case->path()).mkpath(folder));
+        paths.append(m_case->filePath(folder) + QLatin1Char('/') + name);
+        QVERIFY(WriteFile(paths.last(), "the file in " + folder.toUtf8() + '\n'));
+    }
+
+    QtTrashService service;
+    for (const QString &path : std::as_const(paths)) {
+        QString error;
+        QVERIFY2(service.moveToTrash(path, &error), qPrintable(error));
+        QVERIFY(!QFileInfo::exists(path));
+    }
+
+    const FolderFiles inTrash = Snapshot(trash + QLatin1String("/files"));
+    QCOMPARE(inTrash.size(), 2);
+    QStringList recorded;
+    for (auto it = inTrash.cbegin(); it != inTrash.cend(); ++it) {
+        QVERIFY2(!it.key().contains(QChar::ReplacementCharacter), qPrintable(it.key()));
+        const QList<QByteArray> lines = RecordLines(trash, it.key());
+        QCOMPARE(lines.size(), 3);
+        const QString original = QUrl::fromPercentEncoding(lines.at(1).mid(5));
+        QCOMPARE(it.value(),
+                 "the file in " + QFileInfo(QFileInfo(original).path()).fileName().toUtf8() + '\n');
+        recorded.append(original);
+    }
+    recorded.sort();
+    QCOMPARE(recorded, paths);
+}
+
+// A move never copies, so a file on another file system than the home trash
+// goes to the trash at the top of its own volume, with its record there. A
+// volume that already has a trash is left alone.
+void TestTrashService::otherFileSystemUsesVolumeTrash()
+{
+    QTemporaryDir other(QStringLiteral("/dev/shm/tst_trashservice-XXXXXX"));
+    struct stat here { };
+    struct stat there { };
+    if (!other.isValid() || ::stat(QFile::encodeName(m_case->path()).constData(), &here) != 0
+        || ::stat(QFile::encodeName(other.path()).constData(), &there) != 0 || here.st_dev == there.st_dev)
+        QSKIP("No second file system at hand (/dev/shm is missing or on the same one).");
+    const QString top = QStorageInfo(other.path()).rootPath();
+    const QString volumeTrash = top + QLatin1String("/.Trash-") + QString::number(::getuid());
+    if (QFileInfo::exists(top + QLatin1String("/.Trash")) || QFileInfo::exists(volumeTrash))
+        QSKIP("The other volume has a trash already.");
+    const QString path = other.filePath(QStringLiteral("a.txt"));
+    QVERIFY(WriteFile(path, ContentOf(QStringLiteral("a.txt"))));
+
+    QtTrashService service;
+    QString error;
+    const bool moved = service.moveToTrash(path, &error);
+    const FolderFiles inVolumeTrash = Snapshot(volumeTrash + QLatin1String("/files"));
+    const QList<QByteArray> record = RecordLines(volumeTrash, QStringLiteral("a.txt"));
+    QDir(volumeTrash).removeRecursively();
+
+    QVERIFY2(moved, qPrintable(error));
+    QVERIFY(!QFileInfo::exists(path));
+    QCOMPARE(inVolumeTrash, (FolderFiles{{QStringLiteral("a.txt"), ContentOf(QStringLiteral("a.txt"))}}));
+    QCOMPARE(QUrl::fromPercentEncoding(record.value(1).mid(5)), path);
+    QVERIFY(Snapshot(m_case->filePath(QStringLiteral("share/Trash"))).isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TestTrashService)

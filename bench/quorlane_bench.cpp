@@ -1,0 +1,485 @@
+// The speed and memory figures of the program on large folders, each beside
+// a bare baseline measured in the same run. The figures are a report: the
+// exit code is 0 even when a target is missed, and the table says FAIL.
+//
+//   quorlane_bench              every case
+//   quorlane_bench --case N     case N only (1 to 6), e.g. under a profiler
+#include "benchkit.h"
+#include "testservices.h"
+
+#include "rules/renamerules.h"
+#include "window/dirlist.h"
+#include "window/filelist.h"
+#include "window/filerenamer.h"
+#include "window/previewlist.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QProcess>
+#include <QRadioButton>
+#include <QStandardPaths>
+#include <QStorageInfo>
+#include <QTemporaryDir>
+#include <QTextStream>
+#include <QThread>
+#include <cstdio>
+#include <fcntl.h>
+#include <memory>
+
+namespace {
+
+constexpr int Big = 100000;
+
+// The main window as the program shows it, with a settings file of its own
+// and every message box answered OK, opened on `folder` (none when empty).
+struct BenchWindow {
+    explicit BenchWindow(const QString &folder)
+    {
+        services = MakeTestServices(settingsDir.filePath(QStringLiteral("settings.ini")), &box);
+        window = std::make_unique<FileRenamer>(*services);
+        window->Form_Load();
+        window->show();
+        if (!folder.isEmpty())
+            window->Dir1->setPath(folder);
+        Settle();
+    }
+    FileRenamer *operator->() const { return window.get(); }
+
+    QTemporaryDir settingsDir;
+    RecordingMessageBox *box = nullptr;
+    std::unique_ptr<PlatformServices> services;
+    std::unique_ptr<FileRenamer> window;
+};
+
+// A prefix before the names, a four-digit counter, an edit of the names and
+// lower case: every step of the composition does work.
+void SetPreviewRules(FileRenamer &w)
+{
+    w.Option1[1]->setChecked(true);
+    w.Prefixtext->setText(QStringLiteral("trip_"));
+    w.CounterFormatCombo->setCurrentText(QStringLiteral("0000"));
+    w.IncludeCountCheck->setChecked(true);
+    w.RemoveText->setText(QStringLiteral("IMG"));
+    w.ReplaceText->setText(QStringLiteral("P"));
+    w.Option2[2]->setChecked(true);
+}
+
+// The bare composition: ComposeName over the listed names under the rules
+// the window shows now, nothing else.
+Timed BareCompose(const FileRenamer &w)
+{
+    return {[rules = w.ReadRules(), names = w.File1->names()] {
+        const QLocale locale;
+        qint32 counter = 1;
+        qsizetype made = 0;
+        for (const QString &name : names)
+            made += ComposeName(rules, name, counter++, locale).isEmpty() ? 0 : 1;
+        if (made != names.size())
+            NoteProblem(QStringLiteral("the bare composition made empty names"));
+    }};
+}
+
+Timed BareListing(const QString &folder, int count)
+{
+    return {[folder, count] {
+        if (BareReadSort(folder).size() != count)
+            NoteProblem(QStringLiteral("the bare read missed names in ") + folder);
+    }};
+}
+
+int Matching(const QStringList &names, const QStringList &extensions)
+{
+    return int(std::count_if(names.begin(), names.end(), [&](const QString &name) {
+        for (const QString &extension : extensions) {
+            if (name.endsWith(extension, Qt::CaseInsensitive))
+                return true;
+        }
+        return false;
+    }));
+}
+
+void Expect(bool ok, const QString &what)
+{
+    if (!ok)
+        NoteProblem(what);
+}
+
+// 1. The file list re-read under two masks against readdir plus sort.
+Row ListingRow(const QString &big)
+{
+    BenchWindow w(big);
+    const int expected = Matching(BenchNames(Big), {QStringLiteral(".jpg"), QStringLiteral(".gif")});
+    const auto [listed, bare]
+        = MedianMs({[&] {
+                        w->File1->setPattern(QStringLiteral("*.jpg;*.gif"));
+                        Settle();
+                    },
+                    {},
+                    [&] { Expect(w->File1->listCount() == expected, QStringLiteral("1: wrong listing")); }},
+                   BareListing(big, Big));
+    return {QStringLiteral("1 list 100,000 *.jpg;*.gif"),
+            Ms(listed),
+            Ms(bare) + QLatin1String(" readdir+sort"),
+            Times(listed / bare),
+            QStringLiteral("ratio <= 1.5"),
+            Verdict(listed / bare <= 1.5)};
+}
+
+// 2. RefreshPreview with every listed file selected.
+Row PreviewRow(const QString &folder, int count, double maxMs, double maxRatio)
+{
+    BenchWindow w(folder);
+    SetPreviewRules(*w.window);
+    w->File1->setAllSelected(true);
+    const auto [rebuilt, bare]
+        = MedianMs({[&] {
+                        w->RefreshPreview();
+                        Settle();
+                    },
+                    {},
+                    [&] { Expect(w->List1->listCount() == count, QStringLiteral("2: wrong preview")); }},
+                   BareCompose(*w.window));
+    const double ratio = rebuilt / bare;
+    QString target = QStringLiteral("<= %1 ms").arg(maxMs);
+    bool pass = rebuilt.wall <= maxMs;
+    if (maxRatio > 0) {
+        target += QStringLiteral(", ratio <= %1").arg(maxRatio);
+        pass = pass && ratio <= maxRatio;
+    }
+    return {QStringLiteral("2 preview %1 selected").arg(QLocale(QLocale::English).toString(count)),
+            Ms(rebuilt),
+            Ms(bare) + QLatin1String(" ComposeName"),
+            Times(ratio),
+            target,
+            Verdict(pass)};
+}
+
+// 3. Run in a child process, so that the peak is this case's alone: the
+// window opened on an empty folder, then on 100,000 files, all selected and
+// previewed. Prints "<baseline kB> <peak kB>".
+int PeakMemoryChild(const QString &big)
+{
+    BenchWindow w{QString()};
+    SetPreviewRules(*w.window);
+    const long baseline = PeakMemoryKb();
+    w->Dir1->setPath(big);
+    w->File1->setAllSelected(true);
+    w->RefreshPreview();
+    Settle();
+    if (w->List1->listCount() != Big)
+        return 1;
+    std::printf("%ld %ld\n", baseline, PeakMemoryKb());
+    return 0;
+}
+
+Row PeakMemoryRow(const QString &big)
+{
+    QProcess child;
+    child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--peak-memory"), big});
+    child.waitForFinished(-1);
+    const QList<QByteArray> figures = child.readAllStandardOutput().trimmed().split(' ');
+    Row row{QStringLiteral("3 peak memory, 100,000 listed+previewed"),
+            QStringLiteral("failed"),
+            QString(),
+            QString(),
+            QStringLiteral("<= 150 MB"),
+            Verdict(false)};
+    if (child.exitCode() != 0 || figures.size() != 2)
+        return row;
+    const double baseline = figures[0].toDouble() / 1024;
+    const double peak = figures[1].toDouble() / 1024;
+    row.measured = QString::number(peak, 'f', 1) + QLatin1String(" MB");
+    row.baseline = QString::number(baseline, 'f', 1) + QLatin1String(" MB empty window");
+    row.ratio = Times(peak / baseline);
+    row.result = Verdict(peak <= 150);
+    return row;
+}
+
+// Debian's perl rename (package "rename"), not the util-linux one.
+QString PerlRename()
+{
+    for (const char *name : {"file-rename", "rename"}) {
+        QString path = QStandardPaths::findExecutable(QLatin1String(name));
+        if (path.isEmpty())
+            continue;
+        QProcess version;
+        version.start(path, {QStringLiteral("--version")});
+        version.waitForFinished();
+        if (version.readAll().contains("File::Rename"))
+            return path;
+    }
+    return {};
+}
+
+// 4. Rename_Click over every file of a folder ("r_" before each name)
+// against renameat2 on the same names, and the perl rename as a peer.
+QList<Row> RenameCase(const QString &base, int count)
+{
+    const QString folder = base + QStringLiteral("/rename-%1").arg(count);
+    const QStringList names = BenchNames(count);
+    const QString size = QLocale(QLocale::English).toString(count);
+    const QString prefix = QStringLiteral("r_");
+    auto renamedAll = [&](const char *who) {
+        Expect(CountEntries(folder, prefix) == count,
+               QStringLiteral("4: %1 left files unrenamed").arg(QLatin1String(who)));
+    };
+
+    RecreateFolder(folder, names);
+    BenchWindow w(folder);
+    w->Option1[1]->setChecked(true);
+    w->Prefixtext->setText(prefix);
+    std::vector<std::pair<QByteArray, QByteArray>> paths;
+    for (const QString &name : names)
+        paths.emplace_back(QFile::encodeName(folder + u'/' + name),
+                           QFile::encodeName(folder + u'/' + prefix + name));
+    const auto [run, bare] = MedianMs(
+        {[&] {
+             w->Rename_Click();
+             Settle();
+         },
+         [&] {
+             PutBack(folder, names, folder, prefix);
+             w->File1->refresh();
+             w->File1->setAllSelected(true);
+             w->RefreshPreview();
+             Settle();
+             w.box->shown.clear();
+         },
+         [&] {
+             renamedAll("Rename_Click");
+             Expect(w.box->shown.size() == 1, QStringLiteral("4: Rename_Click showed a failure"));
+         }},
+        {[&] {
+             for (const auto &[from, to] : paths)
+                 ::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE);
+         },
+         [&] { PutBack(folder, names, folder, prefix); }, [&] { renamedAll("renameat2"); }});
+
+    // Throughput ratio: the run's files per second over the loop's.
+    QList<Row> rows
+        = {{QStringLiteral("4 rename %1 (Rename_Click)").arg(size), Ms(run),
+            Ms(bare) + QLatin1String(" renameat2 loop"), Times(bare / run) + QLatin1String(" thr"),
+            QStringLiteral("throughput >= 0.8x"), Verdict(bare / run >= 0.8)}};
+
+    Row peer{QStringLiteral("4 rename %1 (perl rename, peer)").arg(size),
+             QStringLiteral("not installed"),
+             Ms(bare) + QLatin1String(" renameat2 loop"),
+             QString(),
+             QStringLiteral("-"),
+             QStringLiteral("-")};
+    const QString perl = PerlRename();
+    if (!perl.isEmpty()) {
+        const QByteArray input = names.join(u'\n').toLocal8Bit() + '\n';
+        const Time peerMs
+            = MedianMs({[&] {
+                            QProcess rename;
+                            rename.setWorkingDirectory(folder);
+                            rename.start(perl, {QStringLiteral("s/^/r_/")});
+                            rename.write(input);
+                            rename.closeWriteChannel();
+                            rename.waitForFinished(-1);
+                        },
+                        [&] { PutBack(folder, names, folder, prefix); }, [&] { renamedAll("perl rename"); }});
+        peer.measured = Ms(peerMs);
+        peer.ratio = Times(bare / peerMs) + QLatin1String(" thr");
+    }
+    rows.append(peer);
+    return rows;
+}
+
+// 5. Delete_Click over 10,000 files against rename() into the trash folder.
+Row DeleteRow(const QString &base)
+{
+    constexpr int count = 10000;
+    const QString folder = base + QStringLiteral("/delete");
+    const QString trash
+        = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/Trash");
+    const QStringList names = BenchNames(count);
+    auto trashedAll = [&](const char *who) {
+        Expect(CountEntries(folder) == 0 && CountEntries(trash + QStringLiteral("/files")) == count,
+               QStringLiteral("5: %1 did not trash every file").arg(QLatin1String(who)));
+    };
+    // The used trash is moved aside, not emptied: see main.
+    int spent = 0;
+    auto fresh = [&] {
+        PutBack(folder, names, trash + QStringLiteral("/files"), QString());
+        QDir().rename(trash, base + QStringLiteral("/spent-trash-%1").arg(++spent));
+    };
+
+    RecreateFolder(folder, names);
+    BenchWindow w(folder);
+    std::vector<std::pair<QByteArray, QByteArray>> paths;
+    for (const QString &name : names)
+        paths.emplace_back(QFile::encodeName(folder + u'/' + name),
+                           QFile::encodeName(trash + QStringLiteral("/files/") + name));
+    const auto [run, bare]
+        = MedianMs({[&] {
+                        w->Delete_Click();
+                        Settle();
+                    },
+                    [&] {
+                        fresh();
+                        w->File1->refresh();
+                        w->File1->setAllSelected(true);
+                        w.box->shown.clear();
+                    },
+                    [&] {
+                        trashedAll("Delete_Click");
+                        Expect(w.box->shown.size() == 1, QStringLiteral("5: Delete_Click showed a failure"));
+                    }},
+                   {[&] {
+                        for (const auto &[from, to] : paths)
+                            std::rename(from.constData(), to.constData());
+                    },
+                    [&] {
+                        fresh();
+                        QDir().mkpath(trash + QStringLiteral("/files"));
+                    },
+                    [&] { trashedAll("rename()"); }});
+    return {QStringLiteral("5 delete 10,000 (Delete_Click)"),
+            Ms(run),
+            Ms(bare) + QLatin1String(" rename() to trash"),
+            Times(run / bare),
+            QStringLiteral("-"),
+            QStringLiteral("-")};
+}
+
+// 6a. One more character in the file filter: re-read, rebuild, recount.
+Row FilterKeystrokeRow(const QString &big)
+{
+    BenchWindow w(big);
+    const int expected = Matching(BenchNames(Big), {QStringLiteral(".jpg"), QStringLiteral(".gif")});
+    const auto [typed, bare] = MedianMs({[&] {
+                                             w->FileTypeText1->setText(QStringLiteral("jpg gif"));
+                                             Settle();
+                                         },
+                                         [&] {
+                                             w->FileTypeText1->setText(QStringLiteral("jpg gi"));
+                                             Settle();
+                                         },
+                                         [&] {
+                                             Expect(w->File1->listCount() == expected,
+                                                    QStringLiteral("6: wrong listing after the filter"));
+                                         }},
+                                        BareListing(big, Big));
+    return {QStringLiteral("6 filter keystroke, 100,000 files"),
+            Ms(typed),
+            Ms(bare) + QLatin1String(" readdir+sort"),
+            Times(typed / bare),
+            QStringLiteral("ratio <= 1.5"),
+            Verdict(typed / bare <= 1.5)};
+}
+
+// 6b. One more character in RemoveText: the preview rebuilt.
+Row RemoveKeystrokeRow(const QString &folder)
+{
+    BenchWindow w(folder);
+    SetPreviewRules(*w.window);
+    w->File1->setAllSelected(true);
+    const auto [typed, bare] = MedianMs({[&] {
+                                             w->RemoveText->setText(QStringLiteral("IMG"));
+                                             Settle();
+                                         },
+                                         [&] {
+                                             w->RemoveText->setText(QStringLiteral("IM"));
+                                             Settle();
+                                         },
+                                         [&] {
+                                             Expect(w->List1->listCount() == 10000,
+                                                    QStringLiteral("6: wrong preview after RemoveText"));
+                                         }},
+                                        BareCompose(*w.window));
+    return {QStringLiteral("6 RemoveText keystroke, 10,000 selected"),
+            Ms(typed),
+            Ms(bare) + QLatin1String(" ComposeName"),
+            Times(typed / bare),
+            QStringLiteral("<= 16 ms"),
+            Verdict(typed.wall <= 16)};
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Every folder lives in one temporary folder on a real disk, removed at
+    // the end; so do the home folder and the trash, which then lie on the
+    // same file system as the files and are never the user's own. Nothing is
+    // deleted before the end: ext4 without a journal will not reuse an inode
+    // freed in the last minute or more, so every file made after a mass
+    // deletion would pay for a long search, which would count against the
+    // next case.
+    QTemporaryDir base(BenchRoot() + QStringLiteral("/quorlane-bench-XXXXXX"));
+    qputenv("HOME", QFile::encodeName(base.path()));
+    qputenv("XDG_DATA_HOME", QFile::encodeName(base.filePath(QStringLiteral("xdg-data"))));
+    if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
+        const QString runtime = base.filePath(QStringLiteral("runtime"));
+        QDir().mkpath(runtime);
+        QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime));
+    }
+    QApplication app(argc, argv);
+
+    const QStringList args = app.arguments();
+    if (args.size() == 3 && args[1] == QLatin1String("--peak-memory"))
+        return PeakMemoryChild(args[2]);
+    const int only = args.size() == 3 && args[1] == QLatin1String("--case") ? args[2].toInt() : 0;
+    auto wanted = [only](int n) { return only == 0 || only == n; };
+
+    // The window starts in the current folder; an empty one costs nothing.
+    QDir::setCurrent(base.path());
+    QFile loadAverage(QStringLiteral("/proc/loadavg"));
+    loadAverage.open(QIODevice::ReadOnly);
+    QTextStream(stdout) << "Folders under " << base.path() << " ("
+                        << QStorageInfo(base.path()).fileSystemType()
+                        << "); median of 5 runs after a warm-up, product and baseline alternating; "
+                        << QThread::idealThreadCount() << " CPUs, load average "
+                        << loadAverage.readLine().split(' ').mid(0, 3).join(' ') << "\n"
+                        << Qt::flush;
+
+    const QString big = base.filePath(QStringLiteral("big"));
+    const QString small = base.filePath(QStringLiteral("small"));
+    if (wanted(1) || wanted(2) || wanted(3) || wanted(6))
+        RecreateFolder(big, BenchNames(Big));
+    if (wanted(2) || wanted(6))
+        RecreateFolder(small, BenchNames(10000));
+
+    // The peak memory comes from a child process, so that it is this case's
+    // alone; it runs before the other cases.
+    const Row memory = wanted(3) ? PeakMemoryRow(big) : Row();
+    QList<Row> rows;
+    if (wanted(1))
+        rows.append(ListingRow(big));
+    if (wanted(2)) {
+        rows.append(PreviewRow(small, 10000, 16, 0));
+        rows.append(PreviewRow(big, Big, 150, 3));
+    }
+    if (wanted(3))
+        rows.append(memory);
+    if (wanted(4)) {
+        rows += RenameCase(base.path(), 10000);
+        rows += RenameCase(base.path(), Big);
+    }
+    if (wanted(5))
+        rows.append(DeleteRow(base.path()));
+    if (wanted(6)) {
+        rows.append(FilterKeystrokeRow(big));
+        rows.append(RemoveKeystrokeRow(small));
+    }
+
+    QTextStream(stdout) << '\n' << Qt::flush;
+    PrintTable(rows);
+    if (!Problems().isEmpty()) {
+        QTextStream out(stdout);
+        out << "\nChecks that failed (their figures are not valid):\n";
+        for (const QString &problem : Problems())
+            out << "  " << problem << '\n';
+    }
+    QDir::setCurrent(QDir::rootPath());
+    return 0;
+}

@@ -1,0 +1,228 @@
+#pragma once
+
+// Real files for the tests: a folder's (name, content) pairs, and the main
+// window opened over a folder of its own with every service real except the
+// answers to message boxes.
+
+#include "support/testservices.h"
+#include "window/dirlist.h"
+#include "window/filelist.h"
+#include "window/filerenamer.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QComboBox>
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QMap>
+#include <QMetaType>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <memory>
+
+// Each test file's content names the file it was made as, so that a file that
+// lands under another name is still recognised.
+inline QByteArray ContentOf(const QString &name)
+{
+    return "content of " + name.toUtf8() + '\n';
+}
+
+inline bool WriteFile(const QString &path, const QByteArray &content)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
+}
+
+// Relative path to content.
+using FolderFiles = QMap<QString, QByteArray>;
+
+// Every file under a folder, hidden ones included, by its relative path. A
+// link that leads nowhere is listed with empty content.
+inline FolderFiles Snapshot(const QString &folder)
+{
+    FolderFiles files;
+    const QDir base(folder);
+    QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        QFile file(it.next());
+        files.insert(base.relativeFilePath(file.fileName()),
+                     file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray());
+    }
+    return files;
+}
+
+// Present name to new name, relative to the folder.
+using Moves = QMap<QString, QString>;
+
+// The snapshot after the given files moved, contents unchanged.
+inline FolderFiles Moved(FolderFiles files, const Moves &moves)
+{
+    FolderFiles taken;
+    for (auto it = moves.cbegin(); it != moves.cend(); ++it)
+        taken.insert(it.value(), files.take(it.key()));
+    files.insert(taken);
+    return files;
+}
+
+// The rule controls as a user leaves them, in the order a user sets them: the
+// prefix mode first, since choosing it clears the counter tick.
+struct Rules {
+    int mode = 1; // Before
+    QString prefix;
+    bool count = false;
+    QString pattern = QStringLiteral("0");
+    QString start = QStringLiteral("1");
+    int caseMode = 0;
+};
+Q_DECLARE_METATYPE(Rules)
+
+inline Rules MakeRules(int mode, const QString &prefix, bool count, const QString &start, int caseMode = 0)
+{
+    Rules rules;
+    rules.mode = mode;
+    rules.prefix = prefix;
+    rules.count = count;
+    rules.start = start;
+    rules.caseMode = caseMode;
+    return rules;
+}
+
+// The main window over a folder of its own, shown and made active, holding
+// the named files (a name with "/" makes its sub-folder), each with its own
+// content.
+struct WindowSession {
+    QTemporaryDir root;
+    QString folder;
+    RecordingMessageBox *box = nullptr;
+    std::unique_ptr<PlatformServices> services;
+    std::unique_ptr<FileRenamer> w;
+    FolderFiles before;
+
+    explicit WindowSession(const QStringList &names, const QString &folderName = QStringLiteral("photos"),
+                           bool recordedBoxes = true)
+    {
+        folder = root.filePath(folderName);
+        if (!QDir().mkpath(folder))
+            QTest::qFail("the test folder cannot be made", __FILE__, __LINE__);
+        for (const QString &name : names) {
+            QDir().mkpath(QFileInfo(path(name)).path());
+            if (!WriteFile(path(name), ContentOf(name)))
+                QTest::qFail(qPrintable(QLatin1String("cannot write ") + name), __FILE__, __LINE__);
+        }
+        before = Snapshot(folder);
+        services = MakeTestServices(root.filePath(QStringLiteral("settings.ini")), &box);
+        if (!recordedBoxes) {
+            services->messageBox = std::make_unique<QtMessageBoxService>();
+            box = nullptr;
+        }
+        w = std::make_unique<FileRenamer>(*services);
+        w->Dir1->setPath(folder);
+        w->show();
+        QApplication::setActiveWindow(w.get());
+    }
+
+    QString path(const QString &name) const { return folder + QLatin1Char('/') + name; }
+
+    void apply(const Rules &rules)
+    {
+        w->Option1[rules.mode]->setChecked(true);
+        w->Prefixtext->setText(rules.prefix);
+        w->CounterFormatCombo->setEditText(rules.pattern);
+        w->CounterStart->setText(rules.start);
+        w->IncludeCountCheck->setChecked(rules.count);
+        w->Option2[rules.caseMode]->setChecked(true);
+    }
+
+    // A click with Ctrl held on one entry, which adds or removes it.
+    bool ctrlClick(const QString &name)
+    {
+        const int row = int(w->File1->names().indexOf(name));
+        if (row < 0)
+            return false;
+        const QModelIndex index = w->File1->model()->index(row, 0);
+        w->File1->scrollTo(index);
+        QTest::mouseClick(w->File1->viewport(), Qt::LeftButton, Qt::ControlModifier,
+                          w->File1->visualRect(index).center());
+        return true;
+    }
+
+    bool select(const QStringList &names)
+    {
+        for (const QString &name : names) {
+            if (!ctrlClick(name))
+                return false;
+        }
+        return w->SelectedCount() == names.size();
+    }
+
+    // The texts of the message boxes shown so far, in order.
+    QStringList shownTexts() const
+    {
+        QStringList texts;
+        for (const ShownMessage &message : std::as_const(box->shown))
+            texts.append(message.text);
+        return texts;
+    }
+};
+
+// Text put on the clipboard and pasted with Ctrl+V, the way a user brings
+// into a box what the keyboard cannot type.
+inline void Paste(QLineEdit *box, const QString &text)
+{
+    QApplication::clipboard()->setText(text);
+    box->setFocus();
+    QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
+}
+
+// A folder in which no name can be added, removed or changed, for as long as
+// the object lives. Root passes over permission bits, so for root the folder
+// is made immutable as well.
+class ReadOnlyFolder {
+public:
+    explicit ReadOnlyFolder(const QString &path) : m_path(QFile::encodeName(path))
+    {
+        m_ok = ::chmod(m_path.constData(), 0555) == 0;
+        if (m_ok && ::geteuid() == 0)
+            m_ok = m_immutable = setImmutable(true);
+    }
+    ~ReadOnlyFolder()
+    {
+        if (m_immutable)
+            setImmutable(false);
+        ::chmod(m_path.constData(), 0755);
+    }
+    ReadOnlyFolder(const ReadOnlyFolder &) = delete;
+    ReadOnlyFolder &operator=(const ReadOnlyFolder &) = delete;
+
+    bool ok() const { return m_ok; }
+
+private:
+    bool setImmutable(bool on)
+    {
+        const int fd = ::open(m_path.constData(), O_RDONLY | O_DIRECTORY);
+        if (fd < 0)
+            return false;
+        int flags = 0;
+        bool done = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+        flags = on ? (flags | FS_IMMUTABLE_FL) : (flags & ~FS_IMMUTABLE_FL);
+        done = done && ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+        ::close(fd);
+        return done;
+    }
+
+    QByteArray m_path;
+    bool m_ok = false;
+    bool m_immutable = false;
+};
