@@ -96,15 +96,16 @@ bool NativeRenameService::rename(const QString &presentPath, const QString &newP
         *error = QStringLiteral("No such file");
         return false;
     }
+    if (moveNoReplace(presentPath, newPath, &reason))
+        return true;
+    // Refused: only when both paths name one file (a change of letter case
+    // where names ignore case) is there another way.
     if (!sameFile(presentPath, newPath)) {
-        if (moveNoReplace(presentPath, newPath, &reason))
-            return true;
         *error = reason;
         return false;
     }
 
-    // Both paths name one file: a change of letter case where names ignore
-    // case. Go through a free temporary name in the same folder and return to
+    // Go through a free temporary name in the same folder and return to
     // the present name if the second step fails.
     const QFileInfo present(presentPath);
     const QString temporary = present.absolutePath() + QLatin1String("/.quorlane-")

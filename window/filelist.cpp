@@ -1,8 +1,8 @@
 #include "window/filelist.h"
 
+#include "platform/folderreader.h"
 #include "rules/filemask.h"
 
-#include <QDirIterator>
 #include <QFileInfo>
 #include <QItemSelectionModel>
 #include <QMouseEvent>
@@ -37,21 +37,10 @@ QStringList ReadFolder(const QString &folder, const QString &pattern)
         return {};
     const MaskMatcher matcher(pattern);
     std::vector<std::pair<QString, QString>> found; // folded name, name
-    QDirIterator it(folder, QDir::Files | QDir::NoDotAndDotDot);
-    while (it.hasNext()) {
-        it.next();
-        const QString name = it.fileName();
-        // A name that is not valid in the file system's encoding decodes with
-        // replacement characters and would name another file; leave it alone.
-        if (name.contains(QChar::ReplacementCharacter))
-            continue;
-#ifdef Q_OS_WIN
-        if (it.fileInfo().isHidden())
-            continue;
-#endif
+    for (QString &name : ListFileNames(folder)) {
         QString folded = name.toCaseFolded();
         if (matcher.matchesFolded(folded))
-            found.emplace_back(std::move(folded), name);
+            found.emplace_back(std::move(folded), std::move(name));
     }
     std::sort(found.begin(), found.end());
     QStringList names;

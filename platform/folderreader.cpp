@@ -1,0 +1,61 @@
+#include "platform/folderreader.h"
+
+#include <QFile>
+
+#if defined(Q_OS_LINUX)
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#else
+#include <QDirIterator>
+#include <QFileInfo>
+#endif
+
+#if defined(Q_OS_LINUX)
+
+// Read with the directory's own entry types, so that only links and entries
+// of unknown type need a look at the file itself.
+QStringList ListFileNames(const QString &folder)
+{
+    QStringList names;
+    DIR *dir = ::opendir(QFile::encodeName(folder).constData());
+    if (!dir)
+        return names;
+    const int dirFd = ::dirfd(dir);
+    while (const dirent *entry = ::readdir(dir)) {
+        const char *raw = entry->d_name;
+        if (raw[0] == '.')
+            continue;
+        bool ordinary = entry->d_type == DT_REG;
+        if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) {
+            struct stat info {};
+            ordinary = ::fstatat(dirFd, raw, &info, 0) == 0 && S_ISREG(info.st_mode);
+        }
+        if (!ordinary)
+            continue;
+        QString name = QFile::decodeName(raw);
+        // Bytes that are not valid in the encoding decode to replacement
+        // characters, and the name would then stand for another file.
+        if (name.contains(QChar::ReplacementCharacter) && QFile::encodeName(name) != raw)
+            continue;
+        names.append(std::move(name));
+    }
+    ::closedir(dir);
+    return names;
+}
+
+#else
+
+QStringList ListFileNames(const QString &folder)
+{
+    QStringList names;
+    QDirIterator it(folder, QDir::Files | QDir::NoDotAndDotDot);
+    while (it.hasNext()) {
+        it.next();
+        if (!it.fileInfo().isHidden())
+            names.append(it.fileName());
+    }
+    return names;
+}
+
+#endif
