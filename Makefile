@@ -33,7 +33,7 @@ dev-setup:
 	bash scripts/setup.sh --dev-tools
 
 configure: setup
-	cmake -S . -B $(BUILD) $(GENERATOR) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake -S . -B $(BUILD) $(GENERATOR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUORLANE_BENCH=ON
 
 build: configure
 	cmake --build $(BUILD)

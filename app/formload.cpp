@@ -12,10 +12,9 @@
 
 namespace {
 const QStringList CounterPatterns = {
-    QStringLiteral("0"),      QStringLiteral("00"),      QStringLiteral("000"),
-    QStringLiteral("0000"),   QStringLiteral("00000"),   QStringLiteral("000000"),
-    QStringLiteral(" 0"),     QStringLiteral(" 00"),     QStringLiteral(" 000"),
-    QStringLiteral(" 0000"),  QStringLiteral(" 00000"),  QStringLiteral(" 000000")};
+    QStringLiteral("0"),     QStringLiteral("00"),     QStringLiteral("000"),    QStringLiteral("0000"),
+    QStringLiteral("00000"), QStringLiteral("000000"), QStringLiteral(" 0"),     QStringLiteral(" 00"),
+    QStringLiteral(" 000"),  QStringLiteral(" 0000"),  QStringLiteral(" 00000"), QStringLiteral(" 000000")};
 } // namespace
 
 void FileRenamer::Form_Load()

@@ -13,7 +13,7 @@ bool displayAvailable()
 {
 #if defined(Q_OS_UNIX) && !defined(Q_OS_DARWIN)
     return !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") || !qEnvironmentVariableIsEmpty("DISPLAY")
-           || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+        || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
 #else
     return true;
 #endif

@@ -25,8 +25,7 @@ QFont splashFont(qreal points, bool bold)
 } // namespace
 
 Splash::Splash()
-    : QWidget(nullptr, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint
-                           | Qt::WindowCloseButtonHint)
+    : QWidget(nullptr, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
 {
     setObjectName(QStringLiteral("Splash"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -38,8 +37,8 @@ Splash::Splash()
     auto px = [pixelsPerTwip](int twips) { return qRound(twips * pixelsPerTwip); };
     setFixedSize(px(6090), px(3405));
 
-    auto label = [&](const char *name, const QString &text, int left, int top, int width,
-                     int height, const QFont &font, Qt::Alignment alignment) {
+    auto label = [&](const char *name, const QString &text, int left, int top, int width, int height,
+                     const QFont &font, Qt::Alignment alignment) {
         auto *l = new QLabel(text, this);
         l->setObjectName(QLatin1String(name));
         l->setFont(font);
@@ -49,14 +48,16 @@ Splash::Splash()
         return l;
     };
     label("Label2", QStringLiteral("Quorlane"), 120, 120, 3135, 375, splashFont(15.75, true), Qt::AlignLeft);
-    label("Label4", QStringLiteral("Version 1.01"), 120, 480, 1335, 375, splashFont(11.25, true), Qt::AlignLeft);
+    label("Label4", QStringLiteral("Version 1.01"), 120, 480, 1335, 375, splashFont(11.25, true),
+          Qt::AlignLeft);
     QLabel *web = label("Label3", QStringLiteral("quorlane.example"), 3840, 2640, 2175, 375,
                         splashFont(12, true), Qt::AlignRight);
     // The address sizes itself to its text and keeps its right edge.
     const int right = web->geometry().right();
     web->adjustSize();
     web->move(right - web->width() + 1, web->y());
-    label("Label1", QStringLiteral("Free to use and to share."), 3720, 3000, 2295, 375, font(), Qt::AlignLeft);
+    label("Label1", QStringLiteral("Free to use and to share."), 3720, 3000, 2295, 375, font(),
+          Qt::AlignLeft);
 
     // Centred on the screen.
     if (const QScreen *s = screen())

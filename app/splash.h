@@ -6,8 +6,7 @@ class WindowLifecycle;
 
 // The splash window, shown while the main window loads and again as the
 // about box. There is at most one; closing it destroys it.
-class Splash : public QWidget
-{
+class Splash : public QWidget {
     Q_OBJECT
 public:
     // Shows the one splash window, creating it first when there is none; an

@@ -5,8 +5,8 @@
 
 namespace quorlane::assets {
 
-inline constexpr char kWindowIcon[] = ":/assets/quorlane.png";  // 32 x 32
-inline constexpr char kSplash[] = ":/assets/splash.png";        // 427 x 227, RGB
+inline constexpr char kWindowIcon[] = ":/assets/quorlane.png"; // 32 x 32
+inline constexpr char kSplash[] = ":/assets/splash.png"; // 427 x 227, RGB
 // ":/assets/icons/quorlane-N.png" for N = 16, 32, 48, 64, 128, 256
 inline constexpr int kIconSizes[] = {16, 32, 48, 64, 128, 256};
 

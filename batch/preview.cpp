@@ -61,9 +61,9 @@ void FileRenamer::RefreshPreview()
     for (int row : rows) {
         const QString &present = File1->list(row);
         const bool representable = start && counter <= std::numeric_limits<qint32>::max();
-        lines.append(present + Arrow
-                     + (representable ? ComposeName(rules, present, qint32(counter), locale)
-                                      : CounterOutOfRange));
+        lines.append(
+            present + Arrow
+            + (representable ? ComposeName(rules, present, qint32(counter), locale) : CounterOutOfRange));
         ++counter;
     }
     m_counter = qint32(std::min<qint64>(counter, std::numeric_limits<qint32>::max()));

@@ -73,7 +73,7 @@ void FileRenamer::Rename_Click()
 // be another folder. This holds also for a sub-folder named by a prefix.
 bool FileRenamer::RenameOneFile(const QString &presentPath, const QString &newPath, QString *error)
 {
-    const CaseMode mode = CaseMode(SelectedOption(Option2));
+    const auto mode = CaseMode(SelectedOption(Option2));
     qsizetype nameStart = newPath.lastIndexOf(QLatin1Char('/')) + 1;
 #ifdef Q_OS_WIN
     nameStart = std::max(nameStart, newPath.lastIndexOf(QLatin1Char('\\')) + 1);

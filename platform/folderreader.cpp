@@ -28,7 +28,7 @@ QStringList ListFileNames(const QString &folder)
             continue;
         bool ordinary = entry->d_type == DT_REG;
         if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) {
-            struct stat info {};
+            struct stat info { };
             ordinary = ::fstatat(dirFd, raw, &info, 0) == 0 && S_ISREG(info.st_mode);
         }
         if (!ordinary)

@@ -13,11 +13,21 @@ int QtMessageBoxService::show(const QString &text, int flags, const QString &tit
     box.setTextFormat(Qt::PlainText); // file names are never read as markup
     box.setText(lines);
     switch (flags & 0x70) {
-    case MsgBox::IconStop: box.setIcon(QMessageBox::Critical); break;
-    case MsgBox::IconQuestion: box.setIcon(QMessageBox::Question); break;
-    case MsgBox::IconExclamation: box.setIcon(QMessageBox::Warning); break;
-    case 64: box.setIcon(QMessageBox::Information); break;
-    default: box.setIcon(QMessageBox::NoIcon); break;
+    case MsgBox::IconStop:
+        box.setIcon(QMessageBox::Critical);
+        break;
+    case MsgBox::IconQuestion:
+        box.setIcon(QMessageBox::Question);
+        break;
+    case MsgBox::IconExclamation:
+        box.setIcon(QMessageBox::Warning);
+        break;
+    case 64:
+        box.setIcon(QMessageBox::Information);
+        break;
+    default:
+        box.setIcon(QMessageBox::NoIcon);
+        break;
     }
     const bool offersCancel = (flags & 0x0F) == MsgBox::OkCancel;
     box.setStandardButtons(offersCancel ? QMessageBox::Ok | QMessageBox::Cancel : QMessageBox::Ok);

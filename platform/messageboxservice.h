@@ -17,8 +17,7 @@ constexpr int AnswerCancel = 2;
 
 // A modal message box. Returns only when the user has answered: 1 for OK,
 // 2 for Cancel (also for Esc and the close box when Cancel is offered).
-class MessageBoxService
-{
+class MessageBoxService {
 public:
     virtual ~MessageBoxService() = default;
     // A carriage return in the text starts a new line; an empty title shows
@@ -26,8 +25,7 @@ public:
     virtual int show(const QString &text, int flags, const QString &title = QString()) = 0;
 };
 
-class QtMessageBoxService : public MessageBoxService
-{
+class QtMessageBoxService : public MessageBoxService {
 public:
     // Boxes are centred over `parent` while it is shown.
     void setParentWindow(QWidget *parent) { m_parent = parent; }

@@ -4,14 +4,12 @@
 #include <QFileInfo>
 #include <QSettings>
 
-class QtSettingsStore::Open
-{
+class QtSettingsStore::Open {
 public:
     Open(const QString &app, const QString &iniFile)
-        : app(app),
-          settings(iniFile.isEmpty() ? new QSettings(QSettings::NativeFormat, QSettings::UserScope,
-                                                     QStringLiteral("Quorlane"), app)
-                                     : new QSettings(iniFile, QSettings::IniFormat))
+        : app(app), settings(iniFile.isEmpty() ? new QSettings(QSettings::NativeFormat, QSettings::UserScope,
+                                                               QStringLiteral("Quorlane"), app)
+                                               : new QSettings(iniFile, QSettings::IniFormat))
     {
     }
     ~Open() { delete settings; }
@@ -73,8 +71,7 @@ bool QtSettingsStore::flush(QString *error)
         // on, also after the written values have replaced it; they were kept
         // when the file changed (it is replaced whole or not at all).
         const bool kept = settings.status() == QSettings::NoError
-                          || (settings.status() == QSettings::FormatError
-                              && contentsOf(settings.fileName()) != before);
+            || (settings.status() == QSettings::FormatError && contentsOf(settings.fileName()) != before);
         if (!kept) {
             ok = false;
             if (error)

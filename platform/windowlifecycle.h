@@ -4,8 +4,7 @@ class QWidget;
 
 // Top-level windows of the program: shown without blocking, drawn at once,
 // destroyed, and the end of the program.
-class WindowLifecycle
-{
+class WindowLifecycle {
 public:
     virtual ~WindowLifecycle() = default;
     // Makes the window visible and returns at once; a window already shown is
@@ -21,8 +20,7 @@ public:
     virtual void endProgram() = 0;
 };
 
-class QtWindowLifecycle : public WindowLifecycle
-{
+class QtWindowLifecycle : public WindowLifecycle {
 public:
     void showModeless(QWidget *window) override;
     void repaintNow(QWidget *window) override;

@@ -36,8 +36,7 @@ QString ApplyCase(const QString &text, CaseMode mode, const QLocale &locale)
 QString AssembleName(const RenameRules &rules, const QString &presentName, qint32 counter)
 {
     const EditedName edited = EditName(presentName, rules.remove, rules.replaceWith);
-    const QString counterText =
-            rules.includeCount ? CounterText(counter, rules.counterFormat) : QString();
+    const QString counterText = rules.includeCount ? CounterText(counter, rules.counterFormat) : QString();
 
     QString name = rules.prefix;
     if (rules.prefixMode != PrefixMode::Replace)

@@ -46,10 +46,10 @@ std::optional<bool> toFlag(const QString &text)
 
 bool IsSkippedKind(const QString &kind)
 {
-    static const QStringList skipped = {
-        QStringLiteral("PictureBox"), QStringLiteral("Image"), QStringLiteral("Line"),
-        QStringLiteral("Shape"), QStringLiteral("Timer"), QStringLiteral("CommandButton"),
-        QStringLiteral("Label")};
+    static const QStringList skipped
+        = {QStringLiteral("PictureBox"), QStringLiteral("Image"), QStringLiteral("Line"),
+           QStringLiteral("Shape"),      QStringLiteral("Timer"), QStringLiteral("CommandButton"),
+           QStringLiteral("Label")};
     return skipped.contains(kind);
 }
 
@@ -143,9 +143,8 @@ void FileRenamer::Form_Unload()
     }
     QString where;
     if (!store.flush(&where)) {
-        m_services.messageBox->show(
-            QStringLiteral("Your settings could not be saved:\r%1").arg(where),
-            MsgBox::Ok | MsgBox::IconExclamation, QStringLiteral("Quorlane"));
+        m_services.messageBox->show(QStringLiteral("Your settings could not be saved:\r%1").arg(where),
+                                    MsgBox::Ok | MsgBox::IconExclamation, QStringLiteral("Quorlane"));
     }
     m_services.lifecycle->endProgram();
 }

@@ -50,7 +50,7 @@ void DirList::fill()
 {
     m_model->clear();
     QStringList chain; // from the root down to the open folder
-    for (QDir dir(m_path);; ) {
+    for (QDir dir(m_path);;) {
         chain.prepend(cleanFolder(dir.absolutePath()));
         if (dir.isRoot() || !dir.cdUp())
             break;
@@ -66,8 +66,8 @@ void DirList::fill()
         openItem = item;
         ++depth;
     }
-    const QStringList children = QDir(m_path).entryList(QDir::Dirs | QDir::NoDotAndDotDot,
-                                                        QDir::Name | QDir::IgnoreCase);
+    const QStringList children
+        = QDir(m_path).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
     for (const QString &child : children) {
         auto *item = new QStandardItem(indentUnit.repeated(depth) + child);
         item->setData(QDir(m_path).absoluteFilePath(child), PathRole);

@@ -6,8 +6,7 @@
 // The folder list: the open folder's chain of parent folders, the open folder
 // itself, then its sub-folders, indented like a tree. A double click or Enter
 // opens the folder under the cursor.
-class DirList : public QListView
-{
+class DirList : public QListView {
     Q_OBJECT
 public:
     explicit DirList(QWidget *parent = nullptr);

@@ -5,8 +5,7 @@
 #include <QStringList>
 
 // The names of one folder's listed files, in list order.
-class FileListModel : public QAbstractListModel
-{
+class FileListModel : public QAbstractListModel {
     Q_OBJECT
 public:
     using QAbstractListModel::QAbstractListModel;
@@ -33,8 +32,7 @@ QStringList ReadFolder(const QString &folder, const QString &pattern);
 QString FullPath(const QString &folder, const QString &name);
 
 // The file list: a folder, a pattern, the entries and their selection.
-class FileList : public QListView
-{
+class FileList : public QListView {
     Q_OBJECT
 public:
     explicit FileList(QWidget *parent = nullptr);

@@ -5,8 +5,7 @@
 #include <QStringList>
 
 // The lines of the preview, in the order they were added (never sorted).
-class PreviewModel : public QAbstractListModel
-{
+class PreviewModel : public QAbstractListModel {
     Q_OBJECT
 public:
     using QAbstractListModel::QAbstractListModel;
@@ -22,8 +21,7 @@ private:
 };
 
 // The preview list box: single selection, lines with tab stops.
-class PreviewList : public QListView
-{
+class PreviewList : public QListView {
     Q_OBJECT
 public:
     explicit PreviewList(QWidget *parent = nullptr);

@@ -39,8 +39,7 @@ void retype(QWidget *box, const QString &text)
 
 } // namespace
 
-class TestEndToEnd : public QObject
-{
+class TestEndToEnd : public QObject {
     Q_OBJECT
 
 private slots:
@@ -55,11 +54,12 @@ void TestEndToEnd::initTestCase()
 {
     const QString home = qEnvironmentVariable("QUORLANE_E2E_HOME");
     if (home.isEmpty() || qEnvironmentVariable("HOME") != home)
-        QSKIP("writes the real per-user settings: run it through e2e_restart.sh, which gives it a temporary home");
+        QSKIP("writes the real per-user settings: run it through e2e_restart.sh, which gives it a temporary "
+              "home");
     QCOMPARE(QGuiApplication::platformName(), QStringLiteral("xcb"));
 
     m_store = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
-              + QStringLiteral("/Quorlane/SaveFormSettings.conf");
+        + QStringLiteral("/Quorlane/SaveFormSettings.conf");
     QVERIFY2(m_store.startsWith(home), qPrintable(m_store));
     QVERIFY(!QFile::exists(m_store));
 

@@ -24,15 +24,12 @@ namespace {
 const QColor White(255, 255, 255);
 const QColor Grey(224, 224, 224);
 
-const QStringList CounterPatterns = {QStringLiteral("0"),      QStringLiteral("00"),
-                                     QStringLiteral("000"),    QStringLiteral("0000"),
-                                     QStringLiteral("00000"),  QStringLiteral("000000"),
-                                     QStringLiteral(" 0"),     QStringLiteral(" 00"),
-                                     QStringLiteral(" 000"),   QStringLiteral(" 0000"),
-                                     QStringLiteral(" 00000"), QStringLiteral(" 000000")};
+const QStringList CounterPatterns = {
+    QStringLiteral("0"),     QStringLiteral("00"),     QStringLiteral("000"),    QStringLiteral("0000"),
+    QStringLiteral("00000"), QStringLiteral("000000"), QStringLiteral(" 0"),     QStringLiteral(" 00"),
+    QStringLiteral(" 000"),  QStringLiteral(" 0000"),  QStringLiteral(" 00000"), QStringLiteral(" 000000")};
 
-struct Run
-{
+struct Run {
     std::unique_ptr<PlatformServices> services;
     RecordingMessageBox *box = nullptr;
     std::unique_ptr<FileRenamer> w;
@@ -92,8 +89,7 @@ int firstInkX(const QImage &image, int lineTop, int lineBottom)
 
 } // namespace
 
-class TestFormLoad : public QObject
-{
+class TestFormLoad : public QObject {
     Q_OBJECT
 
 private slots:
@@ -163,7 +159,8 @@ void TestFormLoad::storedFilter_isEmptied()
     Run run(m_settings);
     QCOMPARE(run.w->FileTypeText1->text(), QString());
     QCOMPARE(run.w->File1->names(),
-             QStringList({QStringLiteral("beach.JPG"), QStringLiteral("holiday.jpg"), QStringLiteral("notes.txt")}));
+             QStringList(
+                 {QStringLiteral("beach.JPG"), QStringLiteral("holiday.jpg"), QStringLiteral("notes.txt")}));
     QVERIFY(run.box->shown.isEmpty());
 }
 
@@ -205,10 +202,10 @@ void TestFormLoad::counterLook_followsRestoredTick_data()
     QTest::addColumn<bool>("switchedOn");
     QTest::addColumn<bool>("prefixOn");
 
-    QTest::newRow("look/unticked/grey") << Stored{{QStringLiteral("IncludeCountCheck"), QStringLiteral("0")}}
-                                        << false << true;
-    QTest::newRow("look/ticked/white") << Stored{{QStringLiteral("IncludeCountCheck"), QStringLiteral("1")}}
-                                       << true << true;
+    QTest::newRow("look/unticked/grey")
+        << Stored{{QStringLiteral("IncludeCountCheck"), QStringLiteral("0")}} << false << true;
+    QTest::newRow("look/ticked/white")
+        << Stored{{QStringLiteral("IncludeCountCheck"), QStringLiteral("1")}} << true << true;
     // The prefix option is restored first and unticks the counter; the tick
     // restored after it wins.
     QTest::newRow("look/ticked-with-none/white")
@@ -239,7 +236,8 @@ void TestFormLoad::counterLook_followsRestoredTick()
     Run run(m_settings);
     FileRenamer &w = *run.w;
     QCOMPARE(w.IncludeCountCheck->isChecked(), switchedOn);
-    for (QWidget *counterBox : {static_cast<QWidget *>(w.CounterFormatCombo), static_cast<QWidget *>(w.CounterStart)}) {
+    for (QWidget *counterBox :
+         {static_cast<QWidget *>(w.CounterFormatCombo), static_cast<QWidget *>(w.CounterStart)}) {
         QCOMPARE(counterBox->isEnabled(), switchedOn);
         QCOMPARE(background(counterBox), switchedOn ? White : Grey);
     }
@@ -248,9 +246,10 @@ void TestFormLoad::counterLook_followsRestoredTick()
 
 void TestFormLoad::previewAndSelection_startEmpty()
 {
-    QVERIFY(writeStore(m_settings, {{QStringLiteral("List1"), QStringLiteral("holiday.jpg\t --> Trip.jpg")},
-                                    {QStringLiteral("File1"), QStringLiteral("holiday.jpg")},
-                                    {QStringLiteral("Prefixtext"), QStringLiteral("Trip")}}));
+    QVERIFY(writeStore(m_settings,
+                       {{QStringLiteral("List1"), QStringLiteral("holiday.jpg\t --> Trip.jpg")},
+                        {QStringLiteral("File1"), QStringLiteral("holiday.jpg")},
+                        {QStringLiteral("Prefixtext"), QStringLiteral("Trip")}}));
     Run run(m_settings);
     QCOMPARE(run.w->List1->listCount(), 0);
     QCOMPARE(run.w->List1->selectedText(), QString());
@@ -262,17 +261,18 @@ void TestFormLoad::previewAndSelection_startEmpty()
 // The restored rules are the ones the next preview uses.
 void TestFormLoad::restoredRules_driveThePreview()
 {
-    QVERIFY(writeStore(m_settings, {{QStringLiteral("Prefixtext"), QStringLiteral("Trip")},
-                                    {QStringLiteral("CounterFormatCombo"), QStringLiteral(" 000")},
-                                    {QStringLiteral("CounterStart"), QStringLiteral("5")},
-                                    {QStringLiteral("IncludeCountCheck"), QStringLiteral("1")},
-                                    {QStringLiteral("Option2(1)"), QStringLiteral("True")},
-                                    {QStringLiteral("Option2(0)"), QStringLiteral("False")}}));
+    QVERIFY(writeStore(m_settings,
+                       {{QStringLiteral("Prefixtext"), QStringLiteral("Trip")},
+                        {QStringLiteral("CounterFormatCombo"), QStringLiteral(" 000")},
+                        {QStringLiteral("CounterStart"), QStringLiteral("5")},
+                        {QStringLiteral("IncludeCountCheck"), QStringLiteral("1")},
+                        {QStringLiteral("Option2(1)"), QStringLiteral("True")},
+                        {QStringLiteral("Option2(0)"), QStringLiteral("False")}}));
     Run run(m_settings);
     QTest::mouseClick(run.w->SelectAll, Qt::LeftButton);
-    const QStringList expected = {QStringLiteral("beach.JPG\t --> TRIP 005.JPG"),
-                                  QStringLiteral("holiday.jpg\t --> TRIP 006.JPG"),
-                                  QStringLiteral("notes.txt\t --> TRIP 007.TXT")};
+    const QStringList expected
+        = {QStringLiteral("beach.JPG\t --> TRIP 005.JPG"), QStringLiteral("holiday.jpg\t --> TRIP 006.JPG"),
+           QStringLiteral("notes.txt\t --> TRIP 007.TXT")};
     QCOMPARE(run.w->List1->lines(), expected);
 }
 
@@ -312,7 +312,8 @@ void TestFormLoad::tabStops()
     blanks.remove(QLatin1Char('\t'));
     blanks.fill(QLatin1Char(' '));
     const int atStart = inkOf(QStringLiteral("|"));
-    const int behindTabs = inkOf(blanks + before.right(before.count(QLatin1Char('\t'))) + QStringLiteral("|"));
+    const int behindTabs
+        = inkOf(blanks + before.right(before.count(QLatin1Char('\t'))) + QStringLiteral("|"));
     QVERIFY(atStart >= 0);
     QVERIFY(behindTabs > atStart);
 

@@ -28,8 +28,7 @@ namespace {
 // Records, in order, when the splash and the main window are shown, hidden
 // and destroyed, and whether the splash is up while the main window loads
 // (the load switches the counter boxes on when the store says "ticked").
-class WindowEvents : public QObject
-{
+class WindowEvents : public QObject {
 public:
     QStringList seen;
 
@@ -41,7 +40,8 @@ protected:
         if (window && event->type() == QEvent::Show) {
             add(name + QStringLiteral(" shown"));
             if (name == QLatin1String("Splash"))
-                connect(watched, &QObject::destroyed, this, [this] { add(QStringLiteral("Splash destroyed")); });
+                connect(watched, &QObject::destroyed, this,
+                        [this] { add(QStringLiteral("Splash destroyed")); });
         } else if (window && event->type() == QEvent::Hide) {
             add(name + QStringLiteral(" hidden"));
         } else if (name == QLatin1String("CounterFormatCombo") && event->type() == QEvent::EnabledChange) {
@@ -74,8 +74,7 @@ void destroyClosedWindows()
 }
 
 // What a modal message box showed, and the answer given to it.
-struct SeenBox
-{
+struct SeenBox {
     bool shown = false;
     QString text;
     QString title;
@@ -85,7 +84,7 @@ struct SeenBox
 
 // Answers the next modal message box once it is up: notes what it shows,
 // then acts as the user does.
-void answerNextBox(SeenBox *seen, std::function<void(QMessageBox *)> answer, int tries = 200)
+void answerNextBox(SeenBox *seen, const std::function<void(QMessageBox *)> &answer, int tries = 200)
 {
     QTimer::singleShot(0, qApp, [=] {
         auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
@@ -108,11 +107,21 @@ enum class Answer { EscapeKey, EnterKey, ClickOk, ClickCancel, CloseBox };
 void give(QMessageBox *box, Answer answer)
 {
     switch (answer) {
-    case Answer::EscapeKey: QTest::keyClick(box, Qt::Key_Escape); break;
-    case Answer::EnterKey: QTest::keyClick(box, Qt::Key_Return); break;
-    case Answer::ClickOk: QTest::mouseClick(box->button(QMessageBox::Ok), Qt::LeftButton); break;
-    case Answer::ClickCancel: QTest::mouseClick(box->button(QMessageBox::Cancel), Qt::LeftButton); break;
-    case Answer::CloseBox: box->close(); break;
+    case Answer::EscapeKey:
+        QTest::keyClick(box, Qt::Key_Escape);
+        break;
+    case Answer::EnterKey:
+        QTest::keyClick(box, Qt::Key_Return);
+        break;
+    case Answer::ClickOk:
+        QTest::mouseClick(box->button(QMessageBox::Ok), Qt::LeftButton);
+        break;
+    case Answer::ClickCancel:
+        QTest::mouseClick(box->button(QMessageBox::Cancel), Qt::LeftButton);
+        break;
+    case Answer::CloseBox:
+        box->close();
+        break;
     }
 }
 
@@ -120,8 +129,7 @@ void give(QMessageBox *box, Answer answer)
 
 Q_DECLARE_METATYPE(Answer)
 
-class TestStartup : public QObject
-{
+class TestStartup : public QObject {
     Q_OBJECT
 
 private slots:
@@ -197,10 +205,8 @@ void TestStartup::main_showsSplashWhileLoadingThenMainWindow()
     QVERIFY(w->isVisible());
     QVERIFY(w->IncludeCountCheck->isChecked());
     QVERIFY(!Splash::instance());
-    const QStringList expected = {QStringLiteral("Splash shown"),
-                                  QStringLiteral("loading under the splash"),
-                                  QStringLiteral("Splash hidden"),
-                                  QStringLiteral("Splash destroyed"),
+    const QStringList expected = {QStringLiteral("Splash shown"), QStringLiteral("loading under the splash"),
+                                  QStringLiteral("Splash hidden"), QStringLiteral("Splash destroyed"),
                                   QStringLiteral("FileRenamer shown")};
     QCOMPARE(events.seen, expected);
     QVERIFY(m_box->shown.isEmpty());
@@ -341,7 +347,8 @@ void TestStartup::messageBox_data()
     QTest::addColumn<int>("result");
 
     const QString question = QStringLiteral("The File names will be permanently renamed.\rAre you sure ?");
-    const QString questionShown = QStringLiteral("The File names will be permanently renamed.\nAre you sure ?");
+    const QString questionShown
+        = QStringLiteral("The File names will be permanently renamed.\nAre you sure ?");
     const QMessageBox::StandardButtons okCancel = QMessageBox::Ok | QMessageBox::Cancel;
     const QString quorlane = QStringLiteral("Quorlane");
 
@@ -352,8 +359,8 @@ void TestStartup::messageBox_data()
         << question << 33 << quorlane << Answer::EnterKey << questionShown << quorlane
         << QMessageBox::Question << okCancel << 1;
     QTest::newRow("box/ok-cancel-question/click-ok")
-        << question << 33 << quorlane << Answer::ClickOk << questionShown << quorlane
-        << QMessageBox::Question << okCancel << 1;
+        << question << 33 << quorlane << Answer::ClickOk << questionShown << quorlane << QMessageBox::Question
+        << okCancel << 1;
     QTest::newRow("box/ok-cancel-question/click-cancel")
         << question << 33 << quorlane << Answer::ClickCancel << questionShown << quorlane
         << QMessageBox::Question << okCancel << 2;

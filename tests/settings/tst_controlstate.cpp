@@ -26,16 +26,13 @@ namespace {
 const QColor White(255, 255, 255);
 const QColor Grey(224, 224, 224);
 
-const QStringList CounterPatterns = {QStringLiteral("0"),      QStringLiteral("00"),
-                                     QStringLiteral("000"),    QStringLiteral("0000"),
-                                     QStringLiteral("00000"),  QStringLiteral("000000"),
-                                     QStringLiteral(" 0"),     QStringLiteral(" 00"),
-                                     QStringLiteral(" 000"),   QStringLiteral(" 0000"),
-                                     QStringLiteral(" 00000"), QStringLiteral(" 000000")};
+const QStringList CounterPatterns = {
+    QStringLiteral("0"),     QStringLiteral("00"),     QStringLiteral("000"),    QStringLiteral("0000"),
+    QStringLiteral("00000"), QStringLiteral("000000"), QStringLiteral(" 0"),     QStringLiteral(" 00"),
+    QStringLiteral(" 000"),  QStringLiteral(" 0000"),  QStringLiteral(" 00000"), QStringLiteral(" 000000")};
 
 // One run of the program: the window built and loaded with a settings file.
-struct Run
-{
+struct Run {
     std::unique_ptr<PlatformServices> services;
     RecordingMessageBox *box = nullptr;
     std::unique_ptr<FileRenamer> w;
@@ -150,8 +147,7 @@ enum class BrokenStore { Garbage, UnreadableFile, FolderInPlace, ReadOnlyFolder 
 
 Q_DECLARE_METATYPE(BrokenStore)
 
-class TestControlState : public QObject
-{
+class TestControlState : public QObject {
     Q_OBJECT
 
 private slots:
@@ -221,19 +217,29 @@ void TestControlState::firstClose_writesEveryInputControl()
         QVERIFY(!run.w->isVisible());
         QVERIFY(run.box->shown.isEmpty());
     }
-    const QStringList expected = {
-        QStringLiteral("Drive1"),            QStringLiteral("Dir1"),
-        QStringLiteral("File1"),             QStringLiteral("Frame4"),
-        QStringLiteral("ReplaceText"),       QStringLiteral("RemoveText"),
-        QStringLiteral("Frame5"),            QStringLiteral("FileTypeText1"),
-        QStringLiteral("Frame1"),            QStringLiteral("Option1(2)"),
-        QStringLiteral("Option1(0)"),        QStringLiteral("Option1(1)"),
-        QStringLiteral("Prefixtext"),        QStringLiteral("Frame6"),
-        QStringLiteral("CounterFormatCombo"), QStringLiteral("CounterStart"),
-        QStringLiteral("IncludeCountCheck"), QStringLiteral("Frame2"),
-        QStringLiteral("Option2(2)"),        QStringLiteral("Option2(1)"),
-        QStringLiteral("Option2(0)"),        QStringLiteral("List1"),
-        QStringLiteral("Frame3")};
+    const QStringList expected = {QStringLiteral("Drive1"),
+                                  QStringLiteral("Dir1"),
+                                  QStringLiteral("File1"),
+                                  QStringLiteral("Frame4"),
+                                  QStringLiteral("ReplaceText"),
+                                  QStringLiteral("RemoveText"),
+                                  QStringLiteral("Frame5"),
+                                  QStringLiteral("FileTypeText1"),
+                                  QStringLiteral("Frame1"),
+                                  QStringLiteral("Option1(2)"),
+                                  QStringLiteral("Option1(0)"),
+                                  QStringLiteral("Option1(1)"),
+                                  QStringLiteral("Prefixtext"),
+                                  QStringLiteral("Frame6"),
+                                  QStringLiteral("CounterFormatCombo"),
+                                  QStringLiteral("CounterStart"),
+                                  QStringLiteral("IncludeCountCheck"),
+                                  QStringLiteral("Frame2"),
+                                  QStringLiteral("Option2(2)"),
+                                  QStringLiteral("Option2(1)"),
+                                  QStringLiteral("Option2(0)"),
+                                  QStringLiteral("List1"),
+                                  QStringLiteral("Frame3")};
     QStringList stored = storedValues(m_settings).keys();
     QStringList sortedExpected = expected;
     stored.sort();
@@ -324,7 +330,8 @@ void TestControlState::roundTrip_realInput()
 
         // Picking " 000" from the list by keyboard, as a user would.
         QSignalSpy picked(w.CounterFormatCombo, &QComboBox::activated);
-        for (int i = 0; i < CounterPatterns.size() && w.CounterFormatCombo->currentText() != QLatin1String(" 000"); ++i)
+        for (int i = 0;
+             i < CounterPatterns.size() && w.CounterFormatCombo->currentText() != QLatin1String(" 000"); ++i)
             QTest::keyClick(w.CounterFormatCombo, Qt::Key_Down);
         QCOMPARE(w.CounterFormatCombo->currentText(), QStringLiteral(" 000"));
         QVERIFY(!picked.isEmpty());
@@ -384,7 +391,7 @@ void TestControlState::typedPattern_restoredAsTyped()
 
 void TestControlState::emptyCounterStart_resetsRules_data()
 {
-    QTest::addColumn<QString>("prefixOption");  // the key stored as "True"
+    QTest::addColumn<QString>("prefixOption"); // the key stored as "True"
     QTest::addColumn<QString>("caseOption");
     QTest::addColumn<QString>("includeCount");
     QTest::addColumn<QString>("counterStart");
@@ -393,16 +400,31 @@ void TestControlState::emptyCounterStart_resetsRules_data()
     QTest::addColumn<int>("expectedCaseOption");
     QTest::addColumn<bool>("expectedTicked");
 
-    QTest::newRow("reset/empty-start/before-and-ticked")
-        << "Option1(1)" << "Option2(1)" << "1" << "" << "1" << 0 << 0 << false;
-    QTest::newRow("reset/empty-start/none")
-        << "Option1(2)" << "Option2(2)" << "0" << "" << "1" << 0 << 0 << false;
-    QTest::newRow("reset/empty-start/replace-keeps-tick")
-        << "Option1(0)" << "Option2(1)" << "1" << "" << "1" << 0 << 0 << true;
-    QTest::newRow("reset/kept/start-is-a-blank")
-        << "Option1(1)" << "Option2(2)" << "1" << " " << " " << 1 << 2 << true;
-    QTest::newRow("reset/kept/start-is-a-word")
-        << "Option1(1)" << "Option2(1)" << "0" << "abc" << "abc" << 1 << 1 << false;
+    QTest::newRow("reset/empty-start/before-and-ticked") << "Option1(1)"
+                                                         << "Option2(1)"
+                                                         << "1"
+                                                         << ""
+                                                         << "1" << 0 << 0 << false;
+    QTest::newRow("reset/empty-start/none") << "Option1(2)"
+                                            << "Option2(2)"
+                                            << "0"
+                                            << ""
+                                            << "1" << 0 << 0 << false;
+    QTest::newRow("reset/empty-start/replace-keeps-tick") << "Option1(0)"
+                                                          << "Option2(1)"
+                                                          << "1"
+                                                          << ""
+                                                          << "1" << 0 << 0 << true;
+    QTest::newRow("reset/kept/start-is-a-blank") << "Option1(1)"
+                                                 << "Option2(2)"
+                                                 << "1"
+                                                 << " "
+                                                 << " " << 1 << 2 << true;
+    QTest::newRow("reset/kept/start-is-a-word") << "Option1(1)"
+                                                << "Option2(1)"
+                                                << "0"
+                                                << "abc"
+                                                << "abc" << 1 << 1 << false;
 }
 
 void TestControlState::emptyCounterStart_resetsRules()
@@ -420,7 +442,8 @@ void TestControlState::emptyCounterStart_resetsRules()
     for (int i = 0; i < 3; ++i) {
         const QString prefixKey = QStringLiteral("Option1(%1)").arg(i);
         const QString caseKey = QStringLiteral("Option2(%1)").arg(i);
-        stored.insert(prefixKey, prefixKey == prefixOption ? QStringLiteral("True") : QStringLiteral("False"));
+        stored.insert(prefixKey,
+                      prefixKey == prefixOption ? QStringLiteral("True") : QStringLiteral("False"));
         stored.insert(caseKey, caseKey == caseOption ? QStringLiteral("True") : QStringLiteral("False"));
     }
     stored.insert(QStringLiteral("IncludeCountCheck"), includeCount);
@@ -468,14 +491,22 @@ void TestControlState::badStoredText_isSkipped_data()
     QTest::addColumn<QString>("key");
     QTest::addColumn<QString>("text");
 
-    QTest::newRow("restore/bad-text/missing-drive") << "Drive1" << "Q:";
-    QTest::newRow("restore/bad-text/missing-folder") << "Dir1" << "/no/such/folder/anywhere";
-    QTest::newRow("restore/bad-text/empty-folder") << "Dir1" << "";
-    QTest::newRow("restore/bad-text/check-box-word") << "IncludeCountCheck" << "yes";
-    QTest::newRow("restore/bad-text/check-box-two") << "IncludeCountCheck" << "2";
-    QTest::newRow("restore/bad-text/option-word") << "Option2(1)" << "maybe";
-    QTest::newRow("restore/bad-text/unknown-file") << "File1" << "not-listed.txt";
-    QTest::newRow("restore/bad-text/unknown-line") << "List1" << "a.jpg\t --> b.jpg";
+    QTest::newRow("restore/bad-text/missing-drive") << "Drive1"
+                                                    << "Q:";
+    QTest::newRow("restore/bad-text/missing-folder") << "Dir1"
+                                                     << "/no/such/folder/anywhere";
+    QTest::newRow("restore/bad-text/empty-folder") << "Dir1"
+                                                   << "";
+    QTest::newRow("restore/bad-text/check-box-word") << "IncludeCountCheck"
+                                                     << "yes";
+    QTest::newRow("restore/bad-text/check-box-two") << "IncludeCountCheck"
+                                                    << "2";
+    QTest::newRow("restore/bad-text/option-word") << "Option2(1)"
+                                                  << "maybe";
+    QTest::newRow("restore/bad-text/unknown-file") << "File1"
+                                                   << "not-listed.txt";
+    QTest::newRow("restore/bad-text/unknown-line") << "List1"
+                                                   << "a.jpg\t --> b.jpg";
 }
 
 void TestControlState::badStoredText_isSkipped()
@@ -567,7 +598,8 @@ void TestControlState::brokenStore()
         QCOMPARE(next.w->Prefixtext->text(), QStringLiteral("Trip"));
     }
     if (broken == BrokenStore::ReadOnlyFolder)
-        QFile::setPermissions(QFileInfo(settingsFile).path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        QFile::setPermissions(QFileInfo(settingsFile).path(),
+                              QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 }
 
 void TestControlState::controlKey_data()
@@ -592,7 +624,8 @@ void TestControlState::controlKey()
     const QWidget *control = nullptr;
     for (const QWidget *candidate : run.w->controls()) {
         const QVariant candidateIndex = candidate->property("index");
-        if (candidate->objectName() == name && (index < 0 ? !candidateIndex.isValid() : candidateIndex == index))
+        if (candidate->objectName() == name
+            && (index < 0 ? !candidateIndex.isValid() : candidateIndex == index))
             control = candidate;
     }
     QVERIFY(control);
