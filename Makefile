@@ -63,7 +63,8 @@ fuzz: dev-setup
 	cmake --build $(FUZZ_BUILD)
 	bash scripts/fuzz.sh $(FUZZ_BUILD) $(FUZZ_SECONDS) $(FUZZ_TARGETS)
 
-bench: setup
+bench:
+	bash scripts/setup.sh --bench-tools
 	cmake -S . -B $(BENCH_BUILD) $(GENERATOR) -DCMAKE_BUILD_TYPE=Release -DQUORLANE_BENCH=ON
 	cmake --build $(BENCH_BUILD)
 	./$(BENCH_BUILD)/bench/quorlane_bench

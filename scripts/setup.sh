@@ -4,6 +4,7 @@
 #   scripts/setup.sh               build, fonts and X server test packages
 #   scripts/setup.sh --dev-tools   also clang, its sanitizer runtime, clang-tidy
 #                                  and clang-format
+#   scripts/setup.sh --bench-tools also the peers the benchmarks compare with
 #
 # Quick when everything is present: no apt-get update then.
 # QUORLANE_SETUP_EXTRA_PKGS (space-separated) adds packages to the check; it
@@ -23,11 +24,14 @@ base_pkgs=(
     desktop-file-utils appstream dpkg-dev
 )
 dev_pkgs=(clang libclang-rt-14-dev clang-tidy clang-format)
+# the peer the rename benchmark compares with
+bench_pkgs=(rename)
 
 want=("${base_pkgs[@]}")
 for arg in "$@"; do
     case "$arg" in
         --dev-tools) want+=("${dev_pkgs[@]}") ;;
+        --bench-tools) want+=("${bench_pkgs[@]}") ;;
         -h|--help) sed -n '2,10p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
         *) echo "setup.sh: unknown argument '$arg' (try --help)" >&2; exit 2 ;;
     esac
