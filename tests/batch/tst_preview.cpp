@@ -44,11 +44,7 @@ private:
 void TestPreview::initTestCase()
 {
     QVERIFY(m_home.isValid());
-    qputenv("HOME", m_home.path().toLocal8Bit());
-    qputenv("XDG_DATA_HOME", m_home.filePath(QStringLiteral("share")).toLocal8Bit());
-    qputenv("XDG_CONFIG_HOME", m_home.filePath(QStringLiteral("config")).toLocal8Bit());
-    // The window opens at the current folder first; keep it away from the build.
-    QVERIFY(QDir::setCurrent(m_home.path()));
+    QVERIFY(IsolateUserFolders(m_home.path()));
 }
 
 void TestPreview::lines_data()

@@ -63,10 +63,7 @@ private:
 void TestSoak::initTestCase()
 {
     QVERIFY(m_home.isValid());
-    qputenv("HOME", m_home.path().toLocal8Bit());
-    qputenv("XDG_DATA_HOME", m_home.filePath(QStringLiteral("share")).toLocal8Bit());
-    qputenv("XDG_CONFIG_HOME", m_home.filePath(QStringLiteral("config")).toLocal8Bit());
-    QVERIFY(QDir::setCurrent(m_home.path()));
+    QVERIFY(IsolateUserFolders(m_home.path()));
 }
 
 void TestSoak::fiftyBatchesOverTenThousandFiles()

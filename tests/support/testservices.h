@@ -5,6 +5,8 @@
 
 #include "platform/platformservices.h"
 
+#include <QDir>
+#include <QFile>
 #include <QList>
 #include <QString>
 #include <memory>
@@ -39,4 +41,15 @@ inline std::unique_ptr<PlatformServices> MakeTestServices(const QString &setting
     services->messageBox = std::move(recording);
     services->settings = std::make_unique<QtSettingsStore>(settingsFile);
     return services;
+}
+
+// Keeps the test away from the user's own folders: home, data (the trash
+// lives there) and configuration go under `home`, which also becomes the
+// current folder, where a new window opens.
+inline bool IsolateUserFolders(const QString &home)
+{
+    qputenv("HOME", QFile::encodeName(home));
+    qputenv("XDG_DATA_HOME", QFile::encodeName(home + QLatin1String("/share")));
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(home + QLatin1String("/config")));
+    return QDir::setCurrent(home);
 }

@@ -154,9 +154,7 @@ void TestWiring::initTestCase()
 {
     static QTemporaryDir environment;
     QVERIFY(environment.isValid());
-    qputenv("HOME", QFile::encodeName(environment.path()));
-    qputenv("XDG_DATA_HOME", QFile::encodeName(environment.filePath(QStringLiteral("data"))));
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(environment.filePath(QStringLiteral("config"))));
+    QVERIFY(IsolateUserFolders(environment.path()));
 }
 
 void TestWiring::prefixModeNone_data()
