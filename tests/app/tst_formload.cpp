@@ -1,6 +1,6 @@
 // The main window's load: the starting state it brings the window into,
 // whatever the previous run left in the store.
-#include "support/testservices.h"
+#include "support/programrun.h"
 #include "window/filelist.h"
 #include "window/filerenamer.h"
 #include "window/previewlist.h"
@@ -21,59 +21,7 @@
 
 namespace {
 
-const QColor White(255, 255, 255);
-const QColor Grey(224, 224, 224);
-
-const QStringList CounterPatterns = {
-    QStringLiteral("0"),     QStringLiteral("00"),     QStringLiteral("000"),    QStringLiteral("0000"),
-    QStringLiteral("00000"), QStringLiteral("000000"), QStringLiteral(" 0"),     QStringLiteral(" 00"),
-    QStringLiteral(" 000"),  QStringLiteral(" 0000"),  QStringLiteral(" 00000"), QStringLiteral(" 000000")};
-
-struct Run {
-    std::unique_ptr<PlatformServices> services;
-    RecordingMessageBox *box = nullptr;
-    std::unique_ptr<FileRenamer> w;
-
-    explicit Run(const QString &settingsFile)
-    {
-        services = MakeTestServices(settingsFile, &box);
-        w = std::make_unique<FileRenamer>(*services);
-        w->Form_Load();
-        w->show();
-    }
-};
-
 using Stored = QMap<QString, QString>;
-
-// What a previous run left in the store, written elsewhere and copied in so
-// that the load reads it from disk.
-bool writeStore(const QString &settingsFile, const Stored &values)
-{
-    QTemporaryDir scratchDir;
-    const QString scratch = scratchDir.filePath(QStringLiteral("scratch.ini"));
-    {
-        QSettings settings(scratch, QSettings::IniFormat);
-        for (auto it = values.cbegin(); it != values.cend(); ++it)
-            settings.setValue(QStringLiteral("Values/") + it.key(), it.value());
-        settings.sync();
-    }
-    QFile::remove(settingsFile);
-    return QFile::copy(scratch, settingsFile);
-}
-
-QStringList comboEntries(const QComboBox *combo)
-{
-    QStringList entries;
-    for (int i = 0; i < combo->count(); ++i)
-        entries.append(combo->itemText(i));
-    return entries;
-}
-
-QColor background(const QWidget *control)
-{
-    return control->palette().color(control->isEnabled() ? QPalette::Active : QPalette::Disabled,
-                                    QPalette::Base);
-}
 
 // The x of the leftmost dark pixel in the list's first line, or -1.
 int firstInkX(const QImage &image, int lineTop, int lineBottom)

@@ -1,6 +1,6 @@
 // The remembered control values: what the settings file holds after a close,
 // and what the next start shows.
-#include "support/testservices.h"
+#include "support/programrun.h"
 #include "window/dirlist.h"
 #include "window/drivelist.h"
 #include "window/filelist.h"
@@ -23,29 +23,6 @@
 
 namespace {
 
-const QColor White(255, 255, 255);
-const QColor Grey(224, 224, 224);
-
-const QStringList CounterPatterns = {
-    QStringLiteral("0"),     QStringLiteral("00"),     QStringLiteral("000"),    QStringLiteral("0000"),
-    QStringLiteral("00000"), QStringLiteral("000000"), QStringLiteral(" 0"),     QStringLiteral(" 00"),
-    QStringLiteral(" 000"),  QStringLiteral(" 0000"),  QStringLiteral(" 00000"), QStringLiteral(" 000000")};
-
-// One run of the program: the window built and loaded with a settings file.
-struct Run {
-    std::unique_ptr<PlatformServices> services;
-    RecordingMessageBox *box = nullptr;
-    std::unique_ptr<FileRenamer> w;
-
-    explicit Run(const QString &settingsFile)
-    {
-        services = MakeTestServices(settingsFile, &box);
-        w = std::make_unique<FileRenamer>(*services);
-        w->Form_Load();
-        w->show();
-    }
-};
-
 bool runningAsRoot()
 {
     return ::geteuid() == 0;
@@ -65,41 +42,6 @@ QMap<QString, QString> storedValues(const QString &settingsFile)
     for (const QString &key : settings.childKeys())
         values.insert(key, settings.value(key).toString());
     return values;
-}
-
-// What a previous run would have left in the store. It is written elsewhere
-// and copied in, so that the program finds it on disk and not in a cache of
-// this process.
-bool writeStore(const QString &settingsFile, const QMap<QString, QString> &values)
-{
-    QTemporaryDir scratchDir;
-    const QString scratch = scratchDir.filePath(QStringLiteral("scratch.ini"));
-    {
-        QSettings settings(scratch, QSettings::IniFormat);
-        settings.beginGroup(QStringLiteral("Values"));
-        for (auto it = values.cbegin(); it != values.cend(); ++it)
-            settings.setValue(it.key(), it.value());
-        settings.endGroup();
-        settings.sync();
-        if (settings.status() != QSettings::NoError)
-            return false;
-    }
-    QFile::remove(settingsFile);
-    return QFile::copy(scratch, settingsFile);
-}
-
-QColor background(const QWidget *control)
-{
-    return control->palette().color(control->isEnabled() ? QPalette::Active : QPalette::Disabled,
-                                    QPalette::Base);
-}
-
-QStringList comboEntries(const QComboBox *combo)
-{
-    QStringList entries;
-    for (int i = 0; i < combo->count(); ++i)
-        entries.append(combo->itemText(i));
-    return entries;
 }
 
 void clickIndicator(QAbstractButton *button)
