@@ -6,7 +6,10 @@ FUZZ_BUILD  := build-fuzz
 GENERATOR   := -G Ninja
 FUZZ_SECONDS ?= 60
 FUZZ_TARGETS := fuzz_numbertext fuzz_counterformat fuzz_filter fuzz_mask fuzz_compose
-SANITIZER_ENV := ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_checks=1 \
+# libxkbcommon-x11 (under the X server test) hands strndup a buffer without
+# an end mark and a length that stays inside it; the sanitizer's strndup
+# would read past it, so the library's own strndup is used.
+SANITIZER_ENV := ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_checks=1:intercept_strndup=0 \
 	LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0 \
 	UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 
