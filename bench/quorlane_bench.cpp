@@ -439,8 +439,9 @@ QList<Row> MillionRows(const QString &folder)
     const bool correct = Problems().filter(QStringLiteral("7:")).isEmpty();
     return {{QStringLiteral("7 list 1,000,000 files"), QStringLiteral("%1 ms").arg(listed, 0, 'f', 0),
              QString(), QString(), QStringLiteral("all listed, in order"), Verdict(correct)},
-            {QStringLiteral("7 preview 1,000,000 selected"), QStringLiteral("%1 ms").arg(previewed, 0, 'f', 0),
-             QString(), QString(), QStringLiteral("every line right"), Verdict(correct)}};
+            {QStringLiteral("7 preview 1,000,000 selected"),
+             QStringLiteral("%1 ms").arg(previewed, 0, 'f', 0), QString(), QString(),
+             QStringLiteral("every line right"), Verdict(correct)}};
 }
 
 int main(int argc, char *argv[])
