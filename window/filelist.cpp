@@ -3,7 +3,6 @@
 #include "platform/folderreader.h"
 #include "rules/filemask.h"
 
-#include <QFileInfo>
 #include <QItemSelectionModel>
 #include <QMouseEvent>
 #include <algorithm>

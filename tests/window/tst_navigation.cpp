@@ -1,11 +1,11 @@
 // The file browser of the main window as a user drives it: drives, folders,
 // the extension filter and the selection, on real folders and files.
-#include "support/testservices.h"
 #include "window/dirlist.h"
 #include "window/drivelist.h"
 #include "window/filelist.h"
 #include "window/filerenamer.h"
 #include "window/previewlist.h"
+#include "windowonfolder.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>
@@ -26,45 +26,16 @@ namespace {
 
 const QString Arrow = QStringLiteral("\t --> ");
 
-bool makeFiles(const QString &folder, const QStringList &names)
-{
-    if (!QDir().mkpath(folder))
-        return false;
-    for (const QString &name : names) {
-        QFile file(QDir(folder).filePath(name));
-        if (!file.open(QIODevice::WriteOnly) || file.write(name.toUtf8()) < 0)
-            return false;
-    }
-    return true;
-}
-
-// One main window on a folder of its own, with a settings file of its own.
-struct Session {
-    QTemporaryDir home;
-    QTemporaryDir folder;
-    RecordingMessageBox *box = nullptr;
-    std::unique_ptr<PlatformServices> services;
-    std::unique_ptr<FileRenamer> w;
-
+struct Session : WindowOnFolder {
     bool open(const QStringList &files)
     {
-        if (!home.isValid() || !folder.isValid() || !makeFiles(folder.path(), files))
+        if (!openWindow(files))
             return false;
-        services = MakeTestServices(home.filePath(QStringLiteral("settings.ini")), &box);
-        w = std::make_unique<FileRenamer>(*services);
-        w->Form_Load();
-        w->show();
-        w->activateWindow();
-        if (!QTest::qWaitForWindowActive(w.get()))
-            return false;
-        w->Dir1->setPath(folder.path());
         // Mode "Before" without a prefix shows each file's own name as its new
         // name, so a preview line tells which file is selected.
         QTest::mouseClick(w->Option1[1], Qt::LeftButton);
-        return w->Option1[1]->isChecked() && w->File1->path() == folder.path();
+        return w->Option1[1]->isChecked();
     }
-
-    QString sub(const QString &name) const { return folder.filePath(name); }
 };
 
 QStringList previewOf(const QStringList &names)

@@ -1,12 +1,12 @@
 // The rule controls' notifications as a user meets them: every click and
 // keystroke on the real window, seen in the preview lines, the greyed look of
 // the boxes, the tick of "Include Count" and the message boxes.
-#include "support/testservices.h"
 #include "window/dirlist.h"
 #include "window/drivelist.h"
 #include "window/filelist.h"
 #include "window/filerenamer.h"
 #include "window/previewlist.h"
+#include "windowonfolder.h"
 
 #include <QAbstractItemView>
 #include <QCheckBox>
@@ -26,35 +26,8 @@ namespace {
 const QString Arrow = QStringLiteral("\t --> ");
 const QString Confirmation = QStringLiteral("The File names will be permanently renamed.\rAre you sure ?");
 
-// One main window on a folder of its own, with a settings file of its own.
-struct Session {
-    QTemporaryDir home;
-    QTemporaryDir folder;
-    RecordingMessageBox *box = nullptr;
-    std::unique_ptr<PlatformServices> services;
-    std::unique_ptr<FileRenamer> w;
-
-    bool open(const QStringList &files)
-    {
-        if (!home.isValid() || !folder.isValid())
-            return false;
-        for (const QString &name : files) {
-            QFile file(folder.filePath(name));
-            if (!file.open(QIODevice::WriteOnly) || file.write(name.toUtf8()) < 0)
-                return false;
-        }
-        services = MakeTestServices(home.filePath(QStringLiteral("settings.ini")), &box);
-        w = std::make_unique<FileRenamer>(*services);
-        w->Form_Load();
-        w->show();
-        w->activateWindow();
-        if (!QTest::qWaitForWindowActive(w.get()))
-            return false;
-        w->Dir1->setPath(folder.path());
-        return w->File1->names() == files;
-    }
-
-    QStringList filesOnDisk() const { return QDir(folder.path()).entryList(QDir::Files, QDir::Name); }
+struct Session : WindowOnFolder {
+    bool open(const QStringList &files) { return openWindow(files) && w->File1->names() == files; }
 };
 
 bool isSwitchedOn(const QWidget *box)
