@@ -10,7 +10,8 @@
 
 #include <QLineEdit>
 
-#include <algorithm>
+#include <limits>
+
 
 void FileRenamer::Rename_Click()
 {
@@ -68,16 +69,10 @@ void FileRenamer::Rename_Click()
         m_services.focus->moveTo(Prefixtext);
 }
 
-// The letter case of the current mode changes the file's own name only, never
-// a folder part: where names keep their case, a folder in other letters would
-// be another folder. This holds also for a sub-folder named by a prefix.
+// The letter case of the current mode changes the file's own name only, by
+// the same rule as the preview's.
 bool FileRenamer::RenameOneFile(const QString &presentPath, const QString &newPath, QString *error)
 {
-    const auto mode = CaseMode(SelectedOption(Option2));
-    qsizetype nameStart = newPath.lastIndexOf(QLatin1Char('/')) + 1;
-#ifdef Q_OS_WIN
-    nameStart = std::max(nameStart, newPath.lastIndexOf(QLatin1Char('\\')) + 1);
-#endif
-    const QString target = newPath.left(nameStart) + ApplyCase(newPath.mid(nameStart), mode, QLocale());
+    const QString target = ApplyCaseToName(newPath, CaseMode(SelectedOption(Option2)), QLocale());
     return m_services.rename->rename(presentPath, target, error);
 }

@@ -2,6 +2,8 @@
 
 #include "rules/counterformat.h"
 
+#include <algorithm>
+
 EditedName EditName(const QString &presentName, const QString &remove, const QString &replaceWith)
 {
     EditedName edited;
@@ -33,6 +35,15 @@ QString ApplyCase(const QString &text, CaseMode mode, const QLocale &locale)
     return text;
 }
 
+QString ApplyCaseToName(const QString &path, CaseMode mode, const QLocale &locale)
+{
+    qsizetype nameStart = path.lastIndexOf(QLatin1Char('/')) + 1;
+#ifdef Q_OS_WIN
+    nameStart = std::max(nameStart, path.lastIndexOf(QLatin1Char('\\')) + 1);
+#endif
+    return path.left(nameStart) + ApplyCase(path.mid(nameStart), mode, locale);
+}
+
 QString AssembleName(const RenameRules &rules, const QString &presentName, qint32 counter)
 {
     const EditedName edited = EditName(presentName, rules.remove, rules.replaceWith);
@@ -49,5 +60,5 @@ QString AssembleName(const RenameRules &rules, const QString &presentName, qint3
 QString ComposeName(const RenameRules &rules, const QString &presentName, qint32 counter,
                     const QLocale &locale)
 {
-    return ApplyCase(AssembleName(rules, presentName, counter), rules.caseMode, locale);
+    return ApplyCaseToName(AssembleName(rules, presentName, counter), rules.caseMode, locale);
 }

@@ -31,10 +31,17 @@ EditedName EditName(const QString &presentName, const QString &remove, const QSt
 // The whole text in upper or lower case by the locale's letter mapping.
 QString ApplyCase(const QString &text, CaseMode mode, const QLocale &locale);
 
+// The letter case of a new name or path: only the file's own name, after the
+// last separator, changes. A folder part (a prefix may name a sub-folder)
+// keeps its letters, since where names keep their case a folder in other
+// letters is another folder. The preview and the rename run both use this.
+QString ApplyCaseToName(const QString &path, CaseMode mode, const QLocale &locale);
+
 // The new name before the letter-case step: prefix, edited base name (not in
 // mode Replace), counter text (empty when the counter is off), extension.
 QString AssembleName(const RenameRules &rules, const QString &presentName, qint32 counter);
 
-// The new bare name of one file: AssembleName, then the letter case.
+// The new name of one file: AssembleName, then the letter case of its own
+// name (ApplyCaseToName).
 QString ComposeName(const RenameRules &rules, const QString &presentName, qint32 counter,
                     const QLocale &locale);

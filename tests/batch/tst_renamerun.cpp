@@ -88,6 +88,14 @@ void TestRenameRun::success_data()
     QTest::newRow("run/prefix-with-separator/upper-keeps-sub-folder")
         << abc << MakeRules(1, "sub/", false, "1", 1) << QStringList{"c.txt"} << Moves{{"c.txt", "sub/C.TXT"}}
         << " 2";
+    // The preview's new name is the one found on disk, folder part included.
+    const QStringList withSub = abc + QStringList{QStringLiteral("Sub/k.txt")};
+    const QStringList caseNames = {"Sub/x.txt", "Sub/X.TXT", "Sub/x.txt"};
+    for (int caseMode = 0; caseMode < 3; ++caseMode) {
+        QTest::addRow("run/sub-folder-prefix/case-%d", caseMode)
+            << withSub << MakeRules(0, caseMode == 2 ? "Sub/X" : "Sub/x", false, "1", caseMode)
+            << QStringList{"a.txt"} << Moves{{"a.txt", caseNames.at(caseMode)}} << " 2";
+    }
     QTest::newRow("run/same-path/succeeds-unchanged")
         << abc << MakeRules(2, "", false, "1") << QStringList{"b.txt"} << Moves{} << " 2";
 }
@@ -103,10 +111,17 @@ void TestRenameRun::success()
     QVERIFY(QTest::qWaitForWindowActive(s.w.get()));
     s.apply(rules);
     QVERIFY(s.select(selected));
+    Moves previewed;
+    for (const QString &line : s.w->List1->lines()) {
+        const QStringList sides = line.split(QStringLiteral("\t --> "));
+        if (sides.at(0) != sides.at(1))
+            previewed.insert(sides.at(0), sides.at(1));
+    }
 
     QTest::mouseClick(s.w->Rename, Qt::LeftButton);
 
     QCOMPARE(Snapshot(s.folder), Moved(s.before, moves));
+    QCOMPARE(previewed, moves);
     QCOMPARE(s.box->shown.size(), 1);
     QCOMPARE(s.box->shown.at(0).text, Question);
     QCOMPARE(s.box->shown.at(0).flags, 33);
