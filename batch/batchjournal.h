@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+
+#include <optional>
+#include <utility>
+
+// One batch as the journal keeps it, so that it can be taken back.
+struct JournalBatch {
+    enum class Kind { Rename, Delete };
+
+    Kind kind = Kind::Rename;
+    // The folder the batch ran in, as the file list showed it.
+    QString folder;
+    // The counter start's text before the batch.
+    QString counterStart;
+    // In run order. A rename: the present path and the new path; a delete:
+    // the file's path and where it lies in the trash.
+    QList<std::pair<QString, QString>> moves;
+    // How many moves the run carried out; empty when the run never recorded
+    // its end (the program was killed, the machine went off).
+    std::optional<int> done;
+};
+
+// The journal of batches, one file per folder in the user's application
+// data, each holding the folder's last batch. Every write reaches the disk in
+// one flush and sync; a batch whose journal cannot be written runs all the
+// same and can simply not be taken back.
+class BatchJournal {
+public:
+    // Journals under `location`; by default the application's data folder.
+    explicit BatchJournal(QString location = QString());
+
+    // Keeps `batch` as its folder's last batch, in place of the one before.
+    bool write(const JournalBatch &batch);
+    // Records the end of the batch written last: `done` moves carried out.
+    bool recordEnd(int done);
+    // The folder's last batch, if one is kept and can be read whole.
+    std::optional<JournalBatch> last(const QString &folder) const;
+    // The folder's batch is taken back: the journal keeps none for it.
+    void forget(const QString &folder);
+
+    // Folders whose last batch is kept, at most; the oldest go first.
+    static constexpr int MaxFolders = 64;
+
+private:
+    QString fileOf(const QString &folder, const char *suffix) const;
+    void keepNewest() const;
+
+    QString m_location;
+    // The batch written last, whose end is still to come.
+    QString m_folder;
+    QByteArray m_id;
+};
