@@ -66,6 +66,13 @@ QFont courier(qreal points)
     return font;
 }
 
+// The selected member keeps its tab stop, the others can still be clicked.
+void keepSelectedTabStop(const QButtonGroup *group)
+{
+    for (QAbstractButton *member : group->buttons())
+        member->setFocusPolicy(member->isChecked() ? Qt::StrongFocus : Qt::ClickFocus);
+}
+
 } // namespace
 
 FileRenamer::FileRenamer(PlatformServices &services, QWidget *parent)
@@ -215,11 +222,20 @@ void FileRenamer::createControls()
         m_option1Group->addButton(Option1[i], i);
         m_option2Group->addButton(Option2[i], i);
     }
+    // Of each option group only the selected member is a tab stop, however
+    // the selection changed: by the user, by the restore or by the load.
+    for (QButtonGroup *group : {m_option1Group, m_option2Group}) {
+        keepSelectedTabStop(group);
+        connect(group, &QButtonGroup::idToggled, this, [group](int, bool checked) {
+            if (checked)
+                keepSelectedTabStop(group);
+        });
+    }
 
     // The keyboard walks the controls by their tab index, lowest first.
     QList<QWidget *> byTabIndex;
     for (QWidget *control : std::as_const(m_controls)) {
-        if (control->focusPolicy() & Qt::TabFocus)
+        if (control->focusPolicy() != Qt::NoFocus)
             byTabIndex.append(control);
     }
     std::stable_sort(byTabIndex.begin(), byTabIndex.end(), [](QWidget *a, QWidget *b) {
