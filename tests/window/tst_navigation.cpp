@@ -255,10 +255,14 @@ void TestNavigation::keyboardSelectionWaits_data()
     QTest::addColumn<int>("row");
     QTest::addColumn<QStringList>("selected");
 
-    // A right click on a selected file keeps the selection: the release alone
-    // catches the count and the preview up.
+    // A right or middle click keeps the selection: the release alone catches
+    // the count and the preview up.
     QTest::newRow("catch-up/right-click-on-selected")
         << int(Qt::RightButton) << int(Qt::NoModifier) << 1 << QStringList{"a.txt", "b.txt", "c.txt"};
+    QTest::newRow("catch-up/right-click-on-unselected")
+        << int(Qt::RightButton) << int(Qt::NoModifier) << 3 << QStringList{"a.txt", "b.txt", "c.txt"};
+    QTest::newRow("catch-up/middle-click-on-unselected")
+        << int(Qt::MiddleButton) << int(Qt::NoModifier) << 3 << QStringList{"a.txt", "b.txt", "c.txt"};
     QTest::newRow("catch-up/shift-click") << int(Qt::LeftButton) << int(Qt::ShiftModifier) << 3
                                           << QStringList{"a.txt", "b.txt", "c.txt", "d.txt"};
 }
