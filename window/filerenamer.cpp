@@ -17,6 +17,7 @@
 #include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
@@ -281,11 +282,24 @@ void FileRenamer::closeEvent(QCloseEvent *event)
     event->accept();
 }
 
+// A click on Label2 is a press and a release of the left button, both on it.
 bool FileRenamer::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == Label2 && event->type() == QEvent::MouseButtonRelease) {
-        Label2_Click();
+    const QEvent::Type type = event->type();
+    if (watched != Label2
+        || (type != QEvent::MouseButtonPress && type != QEvent::MouseButtonDblClick
+            && type != QEvent::MouseButtonRelease))
+        return QWidget::eventFilter(watched, event);
+    const auto *mouse = static_cast<QMouseEvent *>(event);
+    if (mouse->button() != Qt::LeftButton)
+        return false;
+    if (type != QEvent::MouseButtonRelease) {
+        m_label2Pressed = true;
         return true;
     }
-    return QWidget::eventFilter(watched, event);
+    const bool click = m_label2Pressed && Label2->rect().contains(mouse->position().toPoint());
+    m_label2Pressed = false;
+    if (click)
+        Label2_Click();
+    return true;
 }

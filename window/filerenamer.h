@@ -130,4 +130,5 @@ private:
     QButtonGroup *m_option2Group;
     qint32 m_counter = 0;
     int m_selectedCount = 0;
+    bool m_label2Pressed = false;
 };

@@ -139,6 +139,8 @@ private slots:
 
     void main_showsSplashWhileLoadingThenMainWindow();
     void label2_showsOneAboutBox();
+    void label2_opensOnLeftClickOnly_data();
+    void label2_opensOnLeftClickOnly();
     void aboutBox_closedAndOpenedAgain();
     void closingMainWindow_closesAboutBox();
     void closingMainWindow_endsEventLoop();
@@ -243,6 +245,34 @@ void TestStartup::label2_showsOneAboutBox()
     QVERIFY(about);
     QVERIFY(about->isVisible());
     QCOMPARE(splashWindowCount(), 1);
+}
+
+void TestStartup::label2_opensOnLeftClickOnly_data()
+{
+    QTest::addColumn<Qt::MouseButton>("button");
+    QTest::addColumn<bool>("releasedOnLabel");
+    QTest::addColumn<bool>("opens");
+
+    QTest::newRow("about/click/left") << Qt::LeftButton << true << true;
+    QTest::newRow("about/click/right-opens-nothing") << Qt::RightButton << true << false;
+    QTest::newRow("about/click/middle-opens-nothing") << Qt::MiddleButton << true << false;
+    QTest::newRow("about/press-then-leave/left-opens-nothing") << Qt::LeftButton << false << false;
+}
+
+void TestStartup::label2_opensOnLeftClickOnly()
+{
+    QFETCH(Qt::MouseButton, button);
+    QFETCH(bool, releasedOnLabel);
+    QFETCH(bool, opens);
+
+    FileRenamer *w = startProgram();
+    const QPoint inside = w->Label2->rect().center();
+    QTest::mousePress(w->Label2, button, {}, inside);
+    QTest::mouseRelease(w->Label2, button, {}, releasedOnLabel ? inside : QPoint(-10, -10));
+    QCOMPARE(Splash::instance() != nullptr, opens);
+    // A release alone, with no press on the label before it, is no click.
+    QTest::mouseRelease(w->Label2, Qt::LeftButton, {}, inside);
+    QCOMPARE(Splash::instance() != nullptr, opens);
 }
 
 void TestStartup::aboutBox_closedAndOpenedAgain()
