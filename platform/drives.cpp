@@ -93,3 +93,10 @@ QString DriveRootOfText(const QString &text)
         return text.left(2) + QLatin1Char('\\');
     return text;
 }
+
+bool SameDrive(const QString &a, const QString &b)
+{
+    if (hasDriveLetter(a) && hasDriveLetter(b))
+        return a.left(2).compare(b.left(2), Qt::CaseInsensitive) == 0;
+    return a == b;
+}
