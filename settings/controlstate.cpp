@@ -154,8 +154,9 @@ void FileRenamer::Form_Unload()
     }
     QString where;
     if (!store.flush(&where)) {
-        m_services.messageBox->show(QStringLiteral("Your settings could not be saved:\r%1").arg(where),
-                                    MsgBox::Ok | MsgBox::IconExclamation, QStringLiteral("Quorlane"));
+        m_services.messageBox->show(
+            QStringLiteral("Your settings could not be saved:\r%1").arg(QDir::toNativeSeparators(where)),
+            MsgBox::Ok | MsgBox::IconExclamation, QStringLiteral("Quorlane"));
     }
     m_services.lifecycle->endProgram();
 }

@@ -588,7 +588,9 @@ void TestControlState::brokenStore()
         } else {
             QCOMPARE(run.box->shown.size(), 1);
             const ShownMessage &message = run.box->shown.first();
-            QCOMPARE(message.text, QStringLiteral("Your settings could not be saved:\r") + settingsFile);
+            QCOMPARE(message.text,
+                     QStringLiteral("Your settings could not be saved:\r")
+                         + QDir::toNativeSeparators(settingsFile));
             QCOMPARE(message.flags, 48);
             QCOMPARE(message.title, QStringLiteral("Quorlane"));
         }
