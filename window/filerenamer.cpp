@@ -27,6 +27,28 @@ namespace {
 const QColor White(255, 255, 255);
 const QColor Grey(224, 224, 224);
 const QColor PreviewBackground(247, 245, 250);
+const QColor Black(0, 0, 0);
+const QColor GreyedText(109, 109, 109);
+
+// Each box's text colour is set with its background, so that a dark colour
+// scheme of the desktop never puts light text on a white box; a greyed box
+// keeps its text readable. A drop-down list that cannot be edited draws its
+// field as a button face.
+void setBoxColours(QWidget *control, const QColor &background, bool buttonFace = false)
+{
+    QPalette palette = control->palette();
+    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+        const QColor text = group == QPalette::Disabled ? GreyedText : Black;
+        palette.setColor(group, QPalette::Base, background);
+        palette.setColor(group, QPalette::Text, text);
+        if (buttonFace) {
+            palette.setColor(group, QPalette::Button, background);
+            palette.setColor(group, QPalette::ButtonText, text);
+        }
+    }
+    if (palette != control->palette())
+        control->setPalette(palette);
+}
 
 // Design fonts with metric-compatible substitutes where they are missing.
 QFont designFont(const QStringList &families, qreal points, bool bold)
@@ -139,10 +161,13 @@ void FileRenamer::createControls()
 
     Drive1 = add(new DriveList(this), "Drive1", "DriveListBox", 240, 240, 1455, 360, 0);
     Drive1->setAccessibleName(QStringLiteral("Drive"));
+    setBoxColours(Drive1, White, true);
     Dir1 = add(new DirList(this), "Dir1", "DirListBox", 240, 600, 4395, 1710, 1);
     Dir1->setAccessibleName(QStringLiteral("Folder"));
+    setBoxColours(Dir1, White);
     File1 = add(new FileList(this), "File1", "FileListBox", 4920, 240, 4890, 2730, 3);
     File1->setAccessibleName(QStringLiteral("Files"));
+    setBoxColours(File1, White);
     File1->setToolTip(QStringLiteral("Use mouse, shift or control to select"));
 
     Frame4 = frame("Frame4", 4800, 3720, 3615, 615, 13);
@@ -201,9 +226,7 @@ void FileRenamer::createControls()
     List1 = add(new PreviewList(this), "List1", "ListBox", 120, 4440, 9885, 2205, 4);
     List1->setFont(courier(9.75));
     List1->setAccessibleName(QStringLiteral("Preview"));
-    QPalette previewPalette = List1->palette();
-    previewPalette.setColor(QPalette::Base, PreviewBackground);
-    List1->setPalette(previewPalette);
+    setBoxColours(List1, PreviewBackground);
 
     Frame3 = frame("Frame3", 120, 0, 4575, 2415, 26);
     Label2 = label(Frame3, "Label2", QStringLiteral("About Quorlane"), 2280, 240, 2175, 255, 27);
@@ -256,15 +279,9 @@ void FileRenamer::createControls()
 
 void FileRenamer::SetSwitchedOn(QWidget *control, bool on)
 {
-    const QColor background = on ? White : Grey;
     if (control->isEnabled() != on)
         control->setEnabled(on);
-    if (control->palette().color(QPalette::Base) == background)
-        return;
-    QPalette palette = control->palette();
-    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
-        palette.setColor(group, QPalette::Base, background);
-    control->setPalette(palette);
+    setBoxColours(control, on ? White : Grey);
 }
 
 int FileRenamer::SelectedOption(QRadioButton *const (&group)[3]) const

@@ -108,6 +108,8 @@ private slots:
     void window();
     void listsLieAboveFrames();
     void designLook();
+    void darkScheme_data();
+    void darkScheme();
     void hoverTips_data();
     void hoverTips();
     void focusOrder();
@@ -341,6 +343,56 @@ void TestLayout::designLook()
     }
     QCOMPARE(w.List1->palette().color(QPalette::Base), QColor(247, 245, 250));
     QCOMPARE(w.FileTypeText1->palette().color(QPalette::Base), White);
+}
+
+void TestLayout::darkScheme_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("ticked"); // "Include Count"
+    QTest::addColumn<int>("backgroundRole");
+    QTest::addColumn<QColor>("background");
+    QTest::addColumn<QColor>("text");
+
+    const int base = QPalette::Base;
+    const QColor black(Qt::black);
+    const QColor greyedText(109, 109, 109);
+    QTest::newRow("dark/Drive1/white") << "Drive1" << false << int(QPalette::Button) << White << black;
+    for (const char *name : {"Dir1", "File1", "Prefixtext", "RemoveText", "ReplaceText", "FileTypeText1"})
+        QTest::addRow("dark/%s/white", name) << QString::fromLatin1(name) << false << base << White << black;
+    QTest::newRow("dark/List1/preview") << "List1" << false << base << QColor(247, 245, 250) << black;
+    for (const char *name : {"CounterStart", "CounterFormatCombo"}) {
+        QTest::addRow("dark/%s/greyed", name)
+            << QString::fromLatin1(name) << false << base << Grey << greyedText;
+        QTest::addRow("dark/%s/switched-on", name)
+            << QString::fromLatin1(name) << true << base << White << black;
+    }
+}
+
+// Under a dark colour scheme every box keeps black (or, greyed, dark grey)
+// text on its own light background.
+void TestLayout::darkScheme()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, ticked);
+    QFETCH(int, backgroundRole);
+    QFETCH(QColor, background);
+    QFETCH(QColor, text);
+
+    const QPalette light = QApplication::palette();
+    QApplication::setPalette(QPalette(QColor(53, 53, 53), QColor(35, 35, 35))); // light text on dark
+    Window f;
+    FileRenamer &w = f.w;
+    w.Form_Load();
+    w.IncludeCountCheck->setChecked(ticked);
+    const QWidget *control = controlNamed(w, name);
+    QVERIFY(control);
+    const QPalette::ColorGroup group = control->isEnabled() ? QPalette::Active : QPalette::Disabled;
+    const auto role = QPalette::ColorRole(backgroundRole);
+    const auto shown = qMakePair(
+        control->palette().color(group, role),
+        control->palette().color(group, role == QPalette::Button ? QPalette::ButtonText : QPalette::Text));
+    QApplication::setPalette(light);
+    QCOMPARE(shown, qMakePair(background, text));
 }
 
 void TestLayout::hoverTips_data()
