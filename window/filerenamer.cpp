@@ -234,6 +234,12 @@ void FileRenamer::createControls()
     Label2->setCursor(Qt::PointingHandCursor);
     Label2->installEventFilter(this);
 
+    // A screen reader reads a control's tool tip as its description.
+    for (QWidget *control : std::as_const(m_controls)) {
+        if (!control->toolTip().isEmpty())
+            control->setAccessibleDescription(control->toolTip());
+    }
+
     // A control created earlier lies above a later one where they overlap.
     for (auto it = m_controls.crbegin(); it != m_controls.crend(); ++it)
         (*it)->raise();
