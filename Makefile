@@ -13,7 +13,8 @@ SANITIZER_ENV := ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_chec
 	LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0 \
 	UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 
-.PHONY: help setup dev-setup configure build run test test-fast test-asan lint format bench fuzz package install clean
+.PHONY: help setup dev-setup configure build run test test-fast test-asan lint format bench fuzz package install \
+	check-windows clean
 .DEFAULT_GOAL := help
 
 help:
@@ -25,6 +26,8 @@ help:
 	@echo "make format     rewrite the code in the project's clang-format style"
 	@echo "make fuzz       each libFuzzer target for FUZZ_SECONDS (default 60) seconds"
 	@echo "make bench      Release build in $(BENCH_BUILD)/, run the benchmarks"
+	@echo "make check-windows  every program source through the MinGW-w64 compiler"
+	@echo "                with the Windows branches on (syntax only)"
 	@echo "make package    the Debian package, in $(BUILD)/"
 	@echo "make install    install into the system (CMake's install rules)"
 	@echo "make clean      remove the build folders"
@@ -71,6 +74,10 @@ bench:
 	cmake -S . -B $(BENCH_BUILD) $(GENERATOR) -DCMAKE_BUILD_TYPE=Release -DQUORLANE_BENCH=ON
 	cmake --build $(BENCH_BUILD)
 	./$(BENCH_BUILD)/bench/quorlane_bench
+
+check-windows:
+	bash scripts/setup.sh --windows-tools
+	bash scripts/check_windows.sh
 
 package: build
 	cd $(BUILD) && cpack -G DEB

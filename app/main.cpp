@@ -30,8 +30,10 @@ int main(int argc, char *argv[])
     QApplication::setApplicationName(QStringLiteral("Quorlane"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/assets/quorlane.png")));
 
+    // quorlane [FOLDER]: the folder a file manager opens the program on.
+    const QStringList arguments = QApplication::arguments();
     PlatformServices services;
-    Module2::Main(services);
+    Module2::Main(services, arguments.value(1));
     const int result = QApplication::exec();
     delete Splash::instance();
     delete Module2::MainWindow();

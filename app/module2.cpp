@@ -2,6 +2,7 @@
 
 #include "app/splash.h"
 #include "platform/platformservices.h"
+#include "window/dirlist.h"
 #include "window/filerenamer.h"
 
 #include <QScreen>
@@ -15,13 +16,18 @@ FileRenamer *Module2::MainWindow()
     return TheMainWindow;
 }
 
-void Module2::Main(PlatformServices &services)
+void Module2::Main(PlatformServices &services, const QString &startFolder)
 {
     Splash *splash = Splash::showModeless(*services.lifecycle);
     services.lifecycle->repaintNow(splash);
 
     TheMainWindow = new FileRenamer(services);
     TheMainWindow->Form_Load();
+    // The start folder is opened once the load has run as always, as if the
+    // user had opened it: the drive list and the file list follow it. One
+    // that cannot be opened is reported over the window, which starts as it
+    // would without it.
+    const bool startFolderOpened = startFolder.isEmpty() || TheMainWindow->Dir1->setPath(startFolder);
 
     services.lifecycle->unload(splash);
 
@@ -30,4 +36,6 @@ void Module2::Main(PlatformServices &services)
     if (auto *box = dynamic_cast<QtMessageBoxService *>(services.messageBox.get()))
         box->setParentWindow(TheMainWindow);
     services.lifecycle->showModeless(TheMainWindow);
+    if (!startFolderOpened)
+        TheMainWindow->showDirOpenFailed(startFolder);
 }

@@ -74,12 +74,13 @@ int DriveIndexOf(const QList<Drive> &drives, const QString &path)
 #else
     constexpr Qt::CaseSensitivity pathCase = Qt::CaseSensitive;
 #endif
+    // Roots and folders may be written with either separator.
+    const QString folder = QDir::fromNativeSeparators(path);
     int best = -1;
     for (int i = 0; i < drives.size(); ++i) {
-        const QString &root = drives.at(i).root;
-        const bool endsWithSeparator = root.endsWith(QLatin1Char('/')) || root.endsWith(QLatin1Char('\\'));
-        const bool contains = path.compare(root, pathCase) == 0
-            || path.startsWith(endsWithSeparator ? root : root + QLatin1Char('/'), pathCase);
+        const QString root = QDir::fromNativeSeparators(drives.at(i).root);
+        const bool contains = folder.compare(root, pathCase) == 0
+            || folder.startsWith(root.endsWith(QLatin1Char('/')) ? root : root + QLatin1Char('/'), pathCase);
         if (contains && (best < 0 || root.size() > drives.at(best).root.size()))
             best = i;
     }
@@ -91,4 +92,11 @@ QString DriveRootOfText(const QString &text)
     if (hasDriveLetter(text))
         return text.left(2) + QLatin1Char('\\');
     return text;
+}
+
+bool SameDrive(const QString &a, const QString &b)
+{
+    if (hasDriveLetter(a) && hasDriveLetter(b))
+        return a.left(2).compare(b.left(2), Qt::CaseInsensitive) == 0;
+    return a == b;
 }

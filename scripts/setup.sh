@@ -5,6 +5,8 @@
 #   scripts/setup.sh --dev-tools   also clang, its sanitizer runtime, clang-tidy
 #                                  and clang-format
 #   scripts/setup.sh --bench-tools also the peers the benchmarks compare with
+#   scripts/setup.sh --windows-tools also the MinGW-w64 compiler that checks
+#                                  the Windows branches
 #
 # Quick when everything is present: no apt-get update then.
 # QUORLANE_SETUP_EXTRA_PKGS (space-separated) adds packages to the check; it
@@ -26,13 +28,16 @@ base_pkgs=(
 dev_pkgs=(clang libclang-rt-14-dev clang-tidy clang-format)
 # the peer the rename benchmark compares with
 bench_pkgs=(rename)
+# the cross compiler of make check-windows
+windows_pkgs=(g++-mingw-w64-x86-64-posix)
 
 want=("${base_pkgs[@]}")
 for arg in "$@"; do
     case "$arg" in
         --dev-tools) want+=("${dev_pkgs[@]}") ;;
         --bench-tools) want+=("${bench_pkgs[@]}") ;;
-        -h|--help) sed -n '2,10p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+        --windows-tools) want+=("${windows_pkgs[@]}") ;;
+        -h|--help) sed -n '2,13p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
         *) echo "setup.sh: unknown argument '$arg' (try --help)" >&2; exit 2 ;;
     esac
 done

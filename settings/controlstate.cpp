@@ -6,6 +6,7 @@
 #include "settings/controlstate.h"
 
 #include "platform/platformservices.h"
+#include "rules/numbertext.h"
 #include "window/dirlist.h"
 #include "window/drivelist.h"
 #include "window/filelist.h"
@@ -41,6 +42,17 @@ std::optional<bool> toFlag(const QString &text)
     if (!ok)
         return std::nullopt;
     return number != 0;
+}
+
+// A number the check box can show: 0 or 1 once rounded ("01" is 1).
+std::optional<bool> toCheckState(const QString &text)
+{
+    bool ok = false;
+    const double number = text.trimmed().toDouble(&ok);
+    const std::optional<qint32> state = ok ? RoundToInt32(number) : std::nullopt;
+    if (!state || (*state != 0 && *state != 1))
+        return std::nullopt;
+    return *state == 1;
 }
 } // namespace
 
@@ -109,11 +121,10 @@ bool ApplyControlValueText(QWidget *control, const QString &text)
         return true;
     }
     if (kind == QLatin1String("CheckBox")) {
-        const QString trimmed = text.trimmed();
-        if (trimmed != QLatin1String("0") && trimmed != QLatin1String("1"))
-            return false;
-        static_cast<QCheckBox *>(control)->setChecked(trimmed == QLatin1String("1"));
-        return true;
+        const std::optional<bool> ticked = toCheckState(text);
+        if (ticked)
+            static_cast<QCheckBox *>(control)->setChecked(*ticked);
+        return ticked.has_value();
     }
     if (kind == QLatin1String("ListBox")) {
         static_cast<PreviewList *>(control)->setSelectedText(text);
@@ -143,8 +154,9 @@ void FileRenamer::Form_Unload()
     }
     QString where;
     if (!store.flush(&where)) {
-        m_services.messageBox->show(QStringLiteral("Your settings could not be saved:\r%1").arg(where),
-                                    MsgBox::Ok | MsgBox::IconExclamation, QStringLiteral("Quorlane"));
+        m_services.messageBox->show(
+            QStringLiteral("Your settings could not be saved:\r%1").arg(QDir::toNativeSeparators(where)),
+            MsgBox::Ok | MsgBox::IconExclamation, QStringLiteral("Quorlane"));
     }
     m_services.lifecycle->endProgram();
 }

@@ -16,11 +16,13 @@ void DriveList::setDrives(const QList<Drive> &drives)
 
 bool DriveList::setDrive(const QString &text)
 {
-    const int index = findText(text, Qt::MatchExactly);
-    if (index < 0)
-        return false;
-    setCurrentIndex(index);
-    return true;
+    for (int i = 0; i < count(); ++i) {
+        if (SameDrive(itemText(i), text)) {
+            setCurrentIndex(i);
+            return true;
+        }
+    }
+    return false;
 }
 
 QString DriveList::root() const

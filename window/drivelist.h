@@ -13,8 +13,8 @@ public:
 
     void setDrives(const QList<Drive> &drives);
     QString drive() const { return currentText(); }
-    // Selects the entry with that text; false (and no change) when there is
-    // none.
+    // Selects the entry that names the same drive; false (and no change)
+    // when there is none.
     bool setDrive(const QString &text);
     QString root() const;
     // Selects the drive that holds the folder.

@@ -140,8 +140,27 @@ void FileList::setCurrentFileName(const QString &name)
         selectionModel()->setCurrentIndex(m_model->index(row), QItemSelectionModel::NoUpdate);
 }
 
+bool FileList::selectsWith(const QMouseEvent *event)
+{
+    return event->button() == Qt::LeftButton;
+}
+
+void FileList::mousePressEvent(QMouseEvent *event)
+{
+    if (selectsWith(event))
+        QListView::mousePressEvent(event);
+}
+
+void FileList::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    if (selectsWith(event))
+        QListView::mouseDoubleClickEvent(event);
+}
+
+// The release of any button is reported, whichever button it was.
 void FileList::mouseReleaseEvent(QMouseEvent *event)
 {
-    QListView::mouseReleaseEvent(event);
+    if (selectsWith(event))
+        QListView::mouseReleaseEvent(event);
     emit mouseReleased();
 }

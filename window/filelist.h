@@ -63,9 +63,14 @@ signals:
     void mouseReleased();
 
 protected:
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
 
 private:
+    // Only the left button selects; the others leave the selection alone.
+    static bool selectsWith(const QMouseEvent *event);
+
     FileListModel *m_model;
     QString m_path;
     QString m_pattern = QStringLiteral("*.*");

@@ -17,6 +17,7 @@
 #include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
@@ -26,6 +27,28 @@ namespace {
 const QColor White(255, 255, 255);
 const QColor Grey(224, 224, 224);
 const QColor PreviewBackground(247, 245, 250);
+const QColor Black(0, 0, 0);
+const QColor GreyedText(109, 109, 109);
+
+// Each box's text colour is set with its background, so that a dark colour
+// scheme of the desktop never puts light text on a white box; a greyed box
+// keeps its text readable. A drop-down list that cannot be edited draws its
+// field as a button face.
+void setBoxColours(QWidget *control, const QColor &background, bool buttonFace = false)
+{
+    QPalette palette = control->palette();
+    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+        const QColor text = group == QPalette::Disabled ? GreyedText : Black;
+        palette.setColor(group, QPalette::Base, background);
+        palette.setColor(group, QPalette::Text, text);
+        if (buttonFace) {
+            palette.setColor(group, QPalette::Button, background);
+            palette.setColor(group, QPalette::ButtonText, text);
+        }
+    }
+    if (palette != control->palette())
+        control->setPalette(palette);
+}
 
 // Design fonts with metric-compatible substitutes where they are missing.
 QFont designFont(const QStringList &families, qreal points, bool bold)
@@ -64,6 +87,13 @@ QFont courier(qreal points)
     font.setStyleHint(QFont::TypeWriter);
     font.setFixedPitch(true);
     return font;
+}
+
+// The selected member keeps its tab stop, the others can still be clicked.
+void keepSelectedTabStop(const QButtonGroup *group)
+{
+    for (QAbstractButton *member : group->buttons())
+        member->setFocusPolicy(member->isChecked() ? Qt::StrongFocus : Qt::ClickFocus);
 }
 
 } // namespace
@@ -131,10 +161,13 @@ void FileRenamer::createControls()
 
     Drive1 = add(new DriveList(this), "Drive1", "DriveListBox", 240, 240, 1455, 360, 0);
     Drive1->setAccessibleName(QStringLiteral("Drive"));
+    setBoxColours(Drive1, White, true);
     Dir1 = add(new DirList(this), "Dir1", "DirListBox", 240, 600, 4395, 1710, 1);
     Dir1->setAccessibleName(QStringLiteral("Folder"));
+    setBoxColours(Dir1, White);
     File1 = add(new FileList(this), "File1", "FileListBox", 4920, 240, 4890, 2730, 3);
     File1->setAccessibleName(QStringLiteral("Files"));
+    setBoxColours(File1, White);
     File1->setToolTip(QStringLiteral("Use mouse, shift or control to select"));
 
     Frame4 = frame("Frame4", 4800, 3720, 3615, 615, 13);
@@ -193,15 +226,19 @@ void FileRenamer::createControls()
     List1 = add(new PreviewList(this), "List1", "ListBox", 120, 4440, 9885, 2205, 4);
     List1->setFont(courier(9.75));
     List1->setAccessibleName(QStringLiteral("Preview"));
-    QPalette previewPalette = List1->palette();
-    previewPalette.setColor(QPalette::Base, PreviewBackground);
-    List1->setPalette(previewPalette);
+    setBoxColours(List1, PreviewBackground);
 
     Frame3 = frame("Frame3", 120, 0, 4575, 2415, 26);
     Label2 = label(Frame3, "Label2", QStringLiteral("About Quorlane"), 2280, 240, 2175, 255, 27);
     Label2->setFont(trebuchet(12, true));
     Label2->setCursor(Qt::PointingHandCursor);
     Label2->installEventFilter(this);
+
+    // A screen reader reads a control's tool tip as its description.
+    for (QWidget *control : std::as_const(m_controls)) {
+        if (!control->toolTip().isEmpty())
+            control->setAccessibleDescription(control->toolTip());
+    }
 
     // A control created earlier lies above a later one where they overlap.
     for (auto it = m_controls.crbegin(); it != m_controls.crend(); ++it)
@@ -215,11 +252,20 @@ void FileRenamer::createControls()
         m_option1Group->addButton(Option1[i], i);
         m_option2Group->addButton(Option2[i], i);
     }
+    // Of each option group only the selected member is a tab stop, however
+    // the selection changed: by the user, by the restore or by the load.
+    for (QButtonGroup *group : {m_option1Group, m_option2Group}) {
+        keepSelectedTabStop(group);
+        connect(group, &QButtonGroup::idToggled, this, [group](int, bool checked) {
+            if (checked)
+                keepSelectedTabStop(group);
+        });
+    }
 
     // The keyboard walks the controls by their tab index, lowest first.
     QList<QWidget *> byTabIndex;
     for (QWidget *control : std::as_const(m_controls)) {
-        if (control->focusPolicy() & Qt::TabFocus)
+        if (control->focusPolicy() != Qt::NoFocus)
             byTabIndex.append(control);
     }
     std::stable_sort(byTabIndex.begin(), byTabIndex.end(), [](QWidget *a, QWidget *b) {
@@ -239,15 +285,9 @@ void FileRenamer::createControls()
 
 void FileRenamer::SetSwitchedOn(QWidget *control, bool on)
 {
-    const QColor background = on ? White : Grey;
     if (control->isEnabled() != on)
         control->setEnabled(on);
-    if (control->palette().color(QPalette::Base) == background)
-        return;
-    QPalette palette = control->palette();
-    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
-        palette.setColor(group, QPalette::Base, background);
-    control->setPalette(palette);
+    setBoxColours(control, on ? White : Grey);
 }
 
 int FileRenamer::SelectedOption(QRadioButton *const (&group)[3]) const
@@ -265,11 +305,24 @@ void FileRenamer::closeEvent(QCloseEvent *event)
     event->accept();
 }
 
+// A click on Label2 is a press and a release of the left button, both on it.
 bool FileRenamer::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == Label2 && event->type() == QEvent::MouseButtonRelease) {
-        Label2_Click();
+    const QEvent::Type type = event->type();
+    if (watched != Label2
+        || (type != QEvent::MouseButtonPress && type != QEvent::MouseButtonDblClick
+            && type != QEvent::MouseButtonRelease))
+        return QWidget::eventFilter(watched, event);
+    const auto *mouse = static_cast<QMouseEvent *>(event);
+    if (mouse->button() != Qt::LeftButton)
+        return false;
+    if (type != QEvent::MouseButtonRelease) {
+        m_label2Pressed = true;
         return true;
     }
-    return QWidget::eventFilter(watched, event);
+    const bool click = m_label2Pressed && Label2->rect().contains(mouse->position().toPoint());
+    m_label2Pressed = false;
+    if (click)
+        Label2_Click();
+    return true;
 }

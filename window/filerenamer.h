@@ -113,6 +113,8 @@ public:
 
     // Switched on: enabled and white; greyed: disabled and light grey.
     static void SetSwitchedOn(QWidget *control, bool on);
+    // The message for a folder that cannot be opened.
+    void showDirOpenFailed(const QString &folder);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -121,7 +123,6 @@ protected:
 private:
     void createControls();
     void wireEvents();
-    void showDirOpenFailed(const QString &folder);
 
     PlatformServices &m_services;
     QList<QWidget *> m_controls;
@@ -130,4 +131,5 @@ private:
     QButtonGroup *m_option2Group;
     qint32 m_counter = 0;
     int m_selectedCount = 0;
+    bool m_label2Pressed = false;
 };

@@ -21,8 +21,11 @@ void FileRenamer::Drive1_Change()
     List1->clear();
 }
 
+// The drive list shows the volume that holds the open folder, quietly: a
+// drive change would move the folder list to that volume's root.
 void FileRenamer::Dir1_Change()
 {
+    Drive1->showDriveOf(Dir1->path());
     File1->setPath(Dir1->path());
     CountSelected();
     List1->clear();

@@ -3,6 +3,9 @@
 #include "app/module2.h"
 #include "app/splash.h"
 #include "support/testservices.h"
+#include "window/dirlist.h"
+#include "window/drivelist.h"
+#include "window/filelist.h"
 #include "window/filerenamer.h"
 
 #include <QApplication>
@@ -138,6 +141,8 @@ private slots:
     void cleanup();
 
     void main_showsSplashWhileLoadingThenMainWindow();
+    void main_startFolder_data();
+    void main_startFolder();
     void label2_showsOneAboutBox();
     void aboutBox_closedAndOpenedAgain();
     void closingMainWindow_closesAboutBox();
@@ -149,7 +154,7 @@ private slots:
     void messageBox_afterMainWindowClosed_stillWaitsForAnswer();
 
 private:
-    FileRenamer *startProgram();
+    FileRenamer *startProgram(const QString &startFolder = QString());
 
     QTemporaryDir m_home;
     std::unique_ptr<QTemporaryDir> m_case;
@@ -182,10 +187,10 @@ void TestStartup::cleanup()
     m_services.reset();
 }
 
-FileRenamer *TestStartup::startProgram()
+FileRenamer *TestStartup::startProgram(const QString &startFolder)
 {
     m_services = MakeTestServices(m_settings, &m_box);
-    Module2::Main(*m_services);
+    Module2::Main(*m_services, startFolder);
     m_window = Module2::MainWindow();
     return m_window;
 }
@@ -212,11 +217,76 @@ void TestStartup::main_showsSplashWhileLoadingThenMainWindow()
     QVERIFY(m_box->shown.isEmpty());
 }
 
+void TestStartup::main_startFolder_data()
+{
+    // Folders under the case's own folder; the store holds "restored".
+    QTest::addColumn<QString>("given");
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<bool>("message");
+
+    QTest::newRow("start-folder/none/restored-one") << ""
+                                                    << "restored" << false;
+    QTest::newRow("start-folder/given/replaces-restored") << "%/given"
+                                                          << "given" << false;
+    QTest::newRow("start-folder/given/relative") << "given"
+                                                 << "given" << false;
+    QTest::newRow("start-folder/missing/message-then-restored") << "%/gone"
+                                                                << "restored" << true;
+    QTest::newRow("start-folder/a-file/message-then-restored") << "%/given/a.txt"
+                                                               << "restored" << true;
+}
+
+// quorlane FOLDER starts on that folder; one that cannot be opened gives one
+// message over the window, which starts as it would without it.
+void TestStartup::main_startFolder()
+{
+    QFETCH(QString, given);
+    QFETCH(QString, shown);
+    QFETCH(bool, message);
+
+    for (const char *folder : {"restored", "given"}) {
+        QVERIFY(QDir().mkpath(m_case->filePath(QLatin1String(folder))));
+        QVERIFY(QFile(m_case->filePath(QLatin1String(folder) + QStringLiteral("/a.txt")))
+                    .open(QIODevice::WriteOnly));
+    }
+    {
+        QSettings store(m_settings, QSettings::IniFormat);
+        store.setValue(QStringLiteral("Values/Dir1"), m_case->filePath(QStringLiteral("restored")));
+    }
+    const QString caseFolder = m_case->path();
+    QVERIFY(QDir::setCurrent(caseFolder));
+    given.replace(QLatin1Char('%'), caseFolder);
+
+    FileRenamer *w = startProgram(given);
+    QDir::setCurrent(m_home.filePath(QStringLiteral("work")));
+
+    QVERIFY(w->isVisible());
+    QCOMPARE(w->Dir1->path(), m_case->filePath(shown));
+    QCOMPARE(w->File1->path(), m_case->filePath(shown));
+    QVERIFY2(w->Dir1->path().startsWith(w->Drive1->root()), qPrintable(w->Drive1->root()));
+    QCOMPARE(m_box->shown.size(), message ? 1 : 0);
+    if (message) {
+        QCOMPARE(m_box->shown.at(0).text,
+                 QStringLiteral("Sorry, the folder cannot be opened:\r") + QDir::toNativeSeparators(given));
+        QCOMPARE(m_box->shown.at(0).flags, 16);
+        QCOMPARE(m_box->shown.at(0).title, QStringLiteral("Quorlane"));
+    }
+}
+
 void TestStartup::label2_showsOneAboutBox()
 {
     FileRenamer *w = startProgram();
     QVERIFY(!Splash::instance());
     QCOMPARE(splashWindowCount(), 0);
+
+    // Only a left click opens it: not another button, nor a press that
+    // leaves the label before its release.
+    const QPoint inside = w->Label2->rect().center();
+    QTest::mouseClick(w->Label2, Qt::RightButton, {}, inside);
+    QTest::mouseClick(w->Label2, Qt::MiddleButton, {}, inside);
+    QTest::mousePress(w->Label2, Qt::LeftButton, {}, inside);
+    QTest::mouseRelease(w->Label2, Qt::LeftButton, {}, QPoint(-10, -10));
+    QVERIFY(!Splash::instance());
 
     QTest::mouseClick(w->Label2, Qt::LeftButton);
     const QPointer<Splash> about = Splash::instance();

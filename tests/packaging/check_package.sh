@@ -8,6 +8,9 @@ src=$1 build=$2
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
 desktop-file-validate "$src/packaging/quorlane.desktop" || fail "desktop entry does not validate"
+# File managers offer "Open with Quorlane" on folders and pass the folder.
+grep -qx 'MimeType=inode/directory;' "$src/packaging/quorlane.desktop" || fail "desktop entry opens no folder"
+grep -qx 'Exec=quorlane %f' "$src/packaging/quorlane.desktop" || fail "desktop entry passes no folder"
 appstreamcli validate --no-net "$src/packaging/org.quorlane.Quorlane.metainfo.xml" >/dev/null \
     || fail "metainfo does not validate"
 

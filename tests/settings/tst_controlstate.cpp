@@ -1,5 +1,6 @@
 // The remembered control values: what the settings file holds after a close,
 // and what the next start shows.
+#include "settings/controlstate.h"
 #include "support/programrun.h"
 #include "window/dirlist.h"
 #include "window/drivelist.h"
@@ -110,6 +111,8 @@ private slots:
     void deletedFolder_staysWhereItWas();
     void badStoredText_isSkipped_data();
     void badStoredText_isSkipped();
+    void storedText_data();
+    void storedText();
     void brokenStore_data();
     void brokenStore();
 
@@ -469,6 +472,62 @@ void TestControlState::badStoredText_isSkipped()
     QVERIFY(run.box->shown.isEmpty());
 }
 
+void TestControlState::storedText_data()
+{
+    // The drive list offers "c: [System]", "d: [Data]" and a volume named by
+    // its folder, %e; the check box starts unticked.
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<bool>("taken");
+    QTest::addColumn<QString>("shown");
+
+    QTest::newRow("restore/drive/label-renamed") << "Drive1"
+                                                 << "D: [Old label]" << true << "d: [Data]";
+    QTest::newRow("restore/drive/letter-alone") << "Drive1"
+                                                << "d:" << true << "d: [Data]";
+    QTest::newRow("restore/drive/letter-missing") << "Drive1"
+                                                  << "q: [Data]" << false << "c: [System]";
+    QTest::newRow("restore/drive/volume-by-folder") << "Drive1"
+                                                    << "%e" << true << "%e";
+    QTest::newRow("restore/drive/volume-other-folder") << "Drive1"
+                                                       << "%e/x" << false << "c: [System]";
+    QTest::newRow("restore/check-box/leading-zero") << "IncludeCountCheck"
+                                                    << "01" << true << "1";
+    QTest::newRow("restore/check-box/blanks-and-fraction") << "IncludeCountCheck"
+                                                           << " 1.0 " << true << "1";
+    QTest::newRow("restore/check-box/minus-one") << "IncludeCountCheck"
+                                                 << "-1" << false << "0";
+    QTest::newRow("restore/check-box/empty") << "IncludeCountCheck"
+                                             << "" << false << "0";
+}
+
+void TestControlState::storedText()
+{
+    QFETCH(QString, key);
+    QFETCH(QString, stored);
+    QFETCH(bool, taken);
+    QFETCH(QString, shown);
+
+    const QString volume = m_case->filePath(QStringLiteral("e"));
+    QList<Drive> drives = {{QStringLiteral("c: [System]"), m_case->filePath(QStringLiteral("c"))},
+                           {QStringLiteral("d: [Data]"), m_case->filePath(QStringLiteral("d"))},
+                           {volume, volume}};
+    for (const Drive &drive : drives)
+        QVERIFY(QDir().mkpath(drive.root));
+    Run run(m_settings);
+    run.w->Drive1->setDrives(drives);
+    QWidget *control = nullptr;
+    for (QWidget *candidate : run.w->controls()) {
+        if (run.w->ControlKey(candidate) == key)
+            control = candidate;
+    }
+    QVERIFY(control);
+
+    QCOMPARE(ApplyControlValueText(control, stored.replace(QLatin1String("%e"), volume)), taken);
+    QCOMPARE(ControlValueText(control), shown.replace(QLatin1String("%e"), volume));
+    QVERIFY(run.box->shown.isEmpty());
+}
+
 void TestControlState::brokenStore_data()
 {
     QTest::addColumn<BrokenStore>("broken");
@@ -529,7 +588,9 @@ void TestControlState::brokenStore()
         } else {
             QCOMPARE(run.box->shown.size(), 1);
             const ShownMessage &message = run.box->shown.first();
-            QCOMPARE(message.text, QStringLiteral("Your settings could not be saved:\r") + settingsFile);
+            QCOMPARE(message.text,
+                     QStringLiteral("Your settings could not be saved:\r")
+                         + QDir::toNativeSeparators(settingsFile));
             QCOMPARE(message.flags, 48);
             QCOMPARE(message.title, QStringLiteral("Quorlane"));
         }

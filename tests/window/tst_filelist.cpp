@@ -297,15 +297,21 @@ void TestFileList::mouseSelection()
 void TestFileList::mouseRelease_data()
 {
     QTest::addColumn<Qt::MouseButton>("button");
+    QTest::addColumn<QList<int>>("afterDrag"); // from entry 1 to entry 2, with entry 0 selected
+    QTest::addColumn<QList<int>>("afterClickBelow");
 
-    QTest::newRow("release/button/left") << Qt::LeftButton;
-    QTest::newRow("release/button/right") << Qt::RightButton;
-    QTest::newRow("release/button/middle") << Qt::MiddleButton;
+    QTest::newRow("release/button/left") << Qt::LeftButton << QList<int>{1, 2} << QList<int>{};
+    QTest::newRow("release/button/right-keeps-selection")
+        << Qt::RightButton << QList<int>{0} << QList<int>{0};
+    QTest::newRow("release/button/middle-keeps-selection")
+        << Qt::MiddleButton << QList<int>{0} << QList<int>{0};
 }
 
 void TestFileList::mouseRelease()
 {
     QFETCH(Qt::MouseButton, button);
+    QFETCH(QList<int>, afterDrag);
+    QFETCH(QList<int>, afterClickBelow);
 
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
@@ -315,18 +321,25 @@ void TestFileList::mouseRelease()
     list.setPath(dir.path());
     list.show();
     QVERIFY(QTest::qWaitForWindowExposed(&list));
+    list.setSelected(0, true);
     QSignalSpy released(&list, &FileList::mouseReleased);
 
     const QPoint onEntry = list.visualRect(list.model()->index(1, 0)).center();
+    const QPoint onNextEntry = list.visualRect(list.model()->index(2, 0)).center();
     QTest::mousePress(list.viewport(), button, Qt::NoModifier, onEntry);
     QCOMPARE(released.count(), 0);
-    QTest::mouseRelease(list.viewport(), button, Qt::NoModifier, onEntry);
+    QTest::mouseMove(list.viewport(), onNextEntry);
+    QTest::mouseRelease(list.viewport(), button, Qt::NoModifier, onNextEntry);
     QCOMPARE(released.count(), 1);
+    QCOMPARE(list.selectedRows(), afterDrag);
 
     // Below the last entry is still over the list.
     const QPoint belowEntries(10, list.viewport()->height() - 5);
     QTest::mouseClick(list.viewport(), button, Qt::NoModifier, belowEntries);
     QCOMPARE(released.count(), 2);
+    QCOMPARE(list.selectedRows(), afterClickBelow);
+    QTest::mouseDClick(list.viewport(), button, Qt::NoModifier, onEntry);
+    QCOMPARE(list.selectedRows(), button == Qt::LeftButton ? QList<int>{1} : afterClickBelow);
 }
 
 void TestFileList::fullPath_data()

@@ -21,6 +21,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolTip>
@@ -107,6 +108,8 @@ private slots:
     void window();
     void listsLieAboveFrames();
     void designLook();
+    void darkScheme_data();
+    void darkScheme();
     void hoverTips_data();
     void hoverTips();
     void focusOrder();
@@ -342,6 +345,56 @@ void TestLayout::designLook()
     QCOMPARE(w.FileTypeText1->palette().color(QPalette::Base), White);
 }
 
+void TestLayout::darkScheme_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("ticked"); // "Include Count"
+    QTest::addColumn<int>("backgroundRole");
+    QTest::addColumn<QColor>("background");
+    QTest::addColumn<QColor>("text");
+
+    const int base = QPalette::Base;
+    const QColor black(Qt::black);
+    const QColor greyedText(109, 109, 109);
+    QTest::newRow("dark/Drive1/white") << "Drive1" << false << int(QPalette::Button) << White << black;
+    for (const char *name : {"Dir1", "File1", "Prefixtext", "RemoveText", "ReplaceText", "FileTypeText1"})
+        QTest::addRow("dark/%s/white", name) << QString::fromLatin1(name) << false << base << White << black;
+    QTest::newRow("dark/List1/preview") << "List1" << false << base << QColor(247, 245, 250) << black;
+    for (const char *name : {"CounterStart", "CounterFormatCombo"}) {
+        QTest::addRow("dark/%s/greyed", name)
+            << QString::fromLatin1(name) << false << base << Grey << greyedText;
+        QTest::addRow("dark/%s/switched-on", name)
+            << QString::fromLatin1(name) << true << base << White << black;
+    }
+}
+
+// Under a dark colour scheme every box keeps black (or, greyed, dark grey)
+// text on its own light background.
+void TestLayout::darkScheme()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, ticked);
+    QFETCH(int, backgroundRole);
+    QFETCH(QColor, background);
+    QFETCH(QColor, text);
+
+    const QPalette light = QApplication::palette();
+    QApplication::setPalette(QPalette(QColor(53, 53, 53), QColor(35, 35, 35))); // light text on dark
+    Window f;
+    FileRenamer &w = f.w;
+    w.Form_Load();
+    w.IncludeCountCheck->setChecked(ticked);
+    const QWidget *control = controlNamed(w, name);
+    QVERIFY(control);
+    const QPalette::ColorGroup group = control->isEnabled() ? QPalette::Active : QPalette::Disabled;
+    const auto role = QPalette::ColorRole(backgroundRole);
+    const auto shown = qMakePair(
+        control->palette().color(group, role),
+        control->palette().color(group, role == QPalette::Button ? QPalette::ButtonText : QPalette::Text));
+    QApplication::setPalette(light);
+    QCOMPARE(shown, qMakePair(background, text));
+}
+
 void TestLayout::hoverTips_data()
 {
     QTest::addColumn<QString>("name");
@@ -399,7 +452,7 @@ void TestLayout::focusOrder()
     QWidget *widget = w.Drive1;
     do {
         const QString key = keys.value(widget);
-        if (!key.isEmpty() && (widget->focusPolicy() & Qt::TabFocus) && !order.contains(key))
+        if (!key.isEmpty() && widget->focusPolicy() != Qt::NoFocus && !order.contains(key))
             order.append(key);
         widget = widget->nextInFocusChain();
     } while (widget && widget != w.Drive1);
@@ -452,6 +505,11 @@ void TestLayout::tabKey_data()
         << start + QStringList{"Prefixtext", "Option1(1)",  "Option2(1)",   "IncludeCountCheck",
                                "RemoveText", "ReplaceText", "FileTypeText1"}
             + end;
+    QTest::newRow("tab/options/before-and-upper-restored")
+        << "stored: Option1(1) Option2(1)"
+        << start + QStringList{"Prefixtext", "Option1(1)",  "Option2(1)",   "IncludeCountCheck",
+                               "RemoveText", "ReplaceText", "FileTypeText1"}
+            + end;
     QTest::newRow("tab/options/none-greys-prefix")
         << "Option1(2)"
         << start + QStringList{"Option2(0)",  "IncludeCountCheck", "RemoveText",
@@ -467,11 +525,25 @@ void TestLayout::tabKey()
 
     Window f;
     FileRenamer &w = f.w;
+    // "stored:" names the members a previous run left selected; the others
+    // name the buttons to click.
+    QStringList names = setUp.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    if (names.value(0) == QLatin1String("stored:")) {
+        names.removeFirst();
+        QSettings store(f.settingsDir.filePath(QStringLiteral("settings.ini")), QSettings::IniFormat);
+        for (const QString &group : {QStringLiteral("Option1"), QStringLiteral("Option2")}) {
+            for (int i = 0; i < 3; ++i) {
+                const QString key = QStringLiteral("%1(%2)").arg(group).arg(i);
+                store.setValue(QStringLiteral("Values/") + key, names.contains(key) ? "True" : "False");
+            }
+        }
+        names.clear();
+    }
     w.Form_Load();
     w.show();
     w.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&w));
-    for (const QString &name : setUp.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+    for (const QString &name : std::as_const(names)) {
         auto *button = qobject_cast<QAbstractButton *>(controlNamed(w, name));
         QVERIFY2(button, qPrintable(name));
         clickMark(button);

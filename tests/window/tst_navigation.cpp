@@ -127,6 +127,8 @@ private slots:
     void openFolderFails_data();
     void openFolderFails();
     void driveOpensRoot();
+    void driveFollowsFolder_data();
+    void driveFollowsFolder();
     void driveNotFound_data();
     void driveNotFound();
 };
@@ -255,10 +257,14 @@ void TestNavigation::keyboardSelectionWaits_data()
     QTest::addColumn<int>("row");
     QTest::addColumn<QStringList>("selected");
 
-    // A right click on a selected file keeps the selection: the release alone
-    // catches the count and the preview up.
+    // A right or middle click keeps the selection: the release alone catches
+    // the count and the preview up.
     QTest::newRow("catch-up/right-click-on-selected")
         << int(Qt::RightButton) << int(Qt::NoModifier) << 1 << QStringList{"a.txt", "b.txt", "c.txt"};
+    QTest::newRow("catch-up/right-click-on-unselected")
+        << int(Qt::RightButton) << int(Qt::NoModifier) << 3 << QStringList{"a.txt", "b.txt", "c.txt"};
+    QTest::newRow("catch-up/middle-click-on-unselected")
+        << int(Qt::MiddleButton) << int(Qt::NoModifier) << 3 << QStringList{"a.txt", "b.txt", "c.txt"};
     QTest::newRow("catch-up/shift-click") << int(Qt::LeftButton) << int(Qt::ShiftModifier) << 3
                                           << QStringList{"a.txt", "b.txt", "c.txt", "d.txt"};
 }
@@ -428,20 +434,69 @@ void TestNavigation::driveOpensRoot()
     const QString first = s.folder.path();
     const QString other = s.sub("other");
     w.Drive1->setDrives({{first, first}, {other, other}});
-    QVERIFY(makeFiles(s.sub("other/deeper"), {"z.txt"}));
-    QVERIFY(w.Dir1->setPath(s.sub("other/deeper")));
+    QVERIFY(makeFiles(s.sub("deeper"), {"z.txt"}));
+    QVERIFY(makeFiles(s.sub("other/deeper"), {"y.txt"}));
+    QVERIFY(w.Dir1->setPath(s.sub("deeper")));
     QTest::mouseClick(w.SelectAll, Qt::LeftButton);
     QCOMPARE(w.List1->lines(), previewOf({"z.txt"}));
 
-    // Picking a drive always goes to its root, also from a folder on it.
+    // Picking a drive always goes to its root, never to a folder on it.
     pickFromList(w.Drive1, 1);
-
-    QCOMPARE(w.Drive1->drive(), other);
     QCOMPARE(w.Dir1->path(), other);
-    QCOMPARE(w.File1->path(), other);
-    QCOMPARE(w.File1->names(), (QStringList{"m.txt", "n.txt"}));
+    QVERIFY(w.Dir1->setPath(s.sub("other/deeper")));
+    pickFromList(w.Drive1, 0);
+
+    QCOMPARE(w.Drive1->drive(), first);
+    QCOMPARE(w.Dir1->path(), first);
+    QCOMPARE(w.File1->path(), first);
+    QCOMPARE(w.File1->names(), (QStringList{"a.txt", "b.txt"}));
     QCOMPARE(w.SelectedCount(), 0);
     QCOMPARE(w.List1->lines(), QStringList());
+    QCOMPARE(s.box->shown.size(), 0);
+}
+
+void TestNavigation::driveFollowsFolder_data()
+{
+    // Folders under the window's folder; drive 1 is mounted at mnt/other.
+    QTest::addColumn<QString>("from");
+    QTest::addColumn<int>("fromDrive");
+    QTest::addColumn<QString>("open"); // the folder opened in the folder list
+    QTest::addColumn<QString>("to");
+    QTest::addColumn<int>("toDrive");
+
+    QTest::newRow("drive-follows/up-past-mount-point") << "mnt/other" << 1 << "mnt"
+                                                       << "mnt" << 0;
+    QTest::newRow("drive-follows/down-into-mount-point") << "mnt" << 0 << "other"
+                                                         << "mnt/other" << 1;
+    QTest::newRow("drive-follows/within-one-volume") << "mnt/other" << 1 << "deeper"
+                                                     << "mnt/other/deeper" << 1;
+}
+
+// Walking the folders keeps the drive list on the volume that holds the open
+// folder, and never moves the folder list to that volume's root.
+void TestNavigation::driveFollowsFolder()
+{
+    QFETCH(QString, from);
+    QFETCH(int, fromDrive);
+    QFETCH(QString, open);
+    QFETCH(QString, to);
+    QFETCH(int, toDrive);
+
+    Session s;
+    QVERIFY(s.open({"a.txt"}));
+    QVERIFY(makeFiles(s.sub("mnt/other/deeper"), {"z.txt"}));
+    FileRenamer &w = *s.w;
+    const QList<Drive> drives
+        = {{s.folder.path(), s.folder.path()}, {s.sub("mnt/other"), s.sub("mnt/other")}};
+    w.Drive1->setDrives(drives);
+    QVERIFY(w.Dir1->setPath(s.sub(from)));
+    QCOMPARE(w.Drive1->drive(), drives.at(fromDrive).text);
+
+    openInDirList(w.Dir1, open, false);
+
+    QCOMPARE(w.Dir1->path(), s.sub(to));
+    QCOMPARE(w.File1->path(), s.sub(to));
+    QCOMPARE(w.Drive1->drive(), drives.at(toDrive).text);
     QCOMPARE(s.box->shown.size(), 0);
 }
 
