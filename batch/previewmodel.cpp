@@ -7,6 +7,14 @@ const QString Arrow = QStringLiteral("\t --> ");
 const QString CounterOutOfRange = QStringLiteral("(counter out of range)");
 } // namespace
 
+// A view lays out a new row count by asking for every row's index, so this
+// one is answered without the base class's calls back into the model.
+QModelIndex PreviewModel::index(int row, int column, const QModelIndex &parent) const
+{
+    const bool inside = !parent.isValid() && column == 0 && row >= 0 && row < m_rows.count();
+    return inside ? createIndex(row, 0) : QModelIndex();
+}
+
 int PreviewModel::rowCount(const QModelIndex &parent) const
 {
     return parent.isValid() ? 0 : m_rows.count();
@@ -26,13 +34,18 @@ QVariant PreviewModel::data(const QModelIndex &index, int role) const
 void PreviewModel::show(const RenameRules &rules, std::optional<qint32> start, const FileNames &names,
                         const SelectedRows &rows)
 {
-    beginResetModel();
+    const bool sameCount = rows.count() == m_rows.count() && rows.count() > 0;
+    if (!sameCount)
+        beginResetModel();
     m_rules = rules;
     m_start = start;
     m_names = names;
     m_rows = rows;
     m_locale = QLocale();
-    endResetModel();
+    if (sameCount)
+        emit dataChanged(index(0), index(rows.count() - 1), {Qt::DisplayRole, Qt::AccessibleTextRole});
+    else
+        endResetModel();
 }
 
 void PreviewModel::clear()

@@ -19,11 +19,13 @@ class PreviewModel : public QAbstractListModel {
 public:
     using QAbstractListModel::QAbstractListModel;
 
+    QModelIndex index(int row, int column = 0, const QModelIndex &parent = QModelIndex()) const override;
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
     QVariant data(const QModelIndex &index, int role) const override;
 
     // The lines of the `rows` of `names` under `rules`; no start value means
-    // the start text lies outside the counter's range.
+    // the start text lies outside the counter's range. With as many lines as
+    // before, every line's text changes in place; otherwise the model resets.
     void show(const RenameRules &rules, std::optional<qint32> start, const FileNames &names,
               const SelectedRows &rows);
     void clear();

@@ -71,6 +71,7 @@ signals:
 
 protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
+    void setSelection(const QRect &rect, QItemSelectionModel::SelectionFlags command) override;
 
 private:
     FileListModel *m_model;

@@ -2,6 +2,7 @@
 
 #include "batch/previewmodel.h"
 
+#include <QAccessible>
 #include <QItemSelectionModel>
 
 PreviewList::PreviewList(QWidget *parent) : QListView(parent), m_model(new PreviewModel(this))
@@ -28,6 +29,21 @@ QStringList PreviewList::lines() const
 void PreviewList::clear()
 {
     m_model->clear();
+}
+
+// Every line has one height, so new texts need a repaint, not the new layout
+// of every line that the list view would make. A rebuild leaves no line
+// selected, as a list that was emptied and filled again.
+void PreviewList::dataChanged(const QModelIndex &topLeft, const QModelIndex &bottomRight, const QList<int> &)
+{
+    selectionModel()->clear();
+    viewport()->update();
+    if (QAccessible::isActive()) {
+        QAccessibleTableModelChangeEvent changed(this, QAccessibleTableModelChangeEvent::DataChanged);
+        changed.setFirstRow(topLeft.row());
+        changed.setLastRow(bottomRight.row());
+        QAccessible::updateAccessibility(&changed);
+    }
 }
 
 QString PreviewList::selectedText() const

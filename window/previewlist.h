@@ -23,6 +23,10 @@ public:
     QString selectedText() const;
     void setSelectedText(const QString &text);
 
+protected:
+    void dataChanged(const QModelIndex &topLeft, const QModelIndex &bottomRight,
+                     const QList<int> &roles = QList<int>()) override;
+
 private:
     PreviewModel *m_model;
 };

@@ -76,10 +76,12 @@ class PreviewWatch {
 public:
     explicit PreviewWatch(PreviewList *list)
     {
-        QObject::connect(list->model(), &QAbstractItemModel::modelReset, &m_context, [this, list] {
+        const auto rebuilt = [this, list] {
             if (list->listCount() > 0)
                 rebuilds.append(list->lines());
-        });
+        };
+        QObject::connect(list->model(), &QAbstractItemModel::modelReset, &m_context, rebuilt);
+        QObject::connect(list->model(), &QAbstractItemModel::dataChanged, &m_context, rebuilt);
     }
 
     QList<QStringList> rebuilds;
