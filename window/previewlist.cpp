@@ -92,6 +92,7 @@ void PreviewList::scrollTo(const QModelIndex &index, ScrollHint hint)
 {
     if (!index.isValid())
         return;
+    executeDelayedItemsLayout(); // the scroll bar's range follows the line count
     const int row = index.row();
     const int first = verticalScrollBar()->value();
     const int page = linesPerPage();

@@ -358,6 +358,11 @@ void TestPreview::largeSelection()
              lines->index(0, 0).data().toString().replace(Arrow, " becomes "));
     QCOMPARE(s.w->IncludeCountCheck->isChecked(), composed.includeCount);
     QCOMPARE(s.w->Prefixtext->text(), composed.prefix);
+
+    // The list places the lines by their number: scrolled to the gap, the
+    // first line it shows is the gap's.
+    s.w->List1->scrollTo(lines->index(gap, 0), QAbstractItemView::PositionAtTop);
+    QCOMPARE(s.w->List1->indexAt(QPoint(1, 1)).row(), gap);
 }
 
 QTEST_MAIN(TestPreview)

@@ -135,6 +135,8 @@ void TestFileList::order_data()
         << QStringList{"ab.txt", "Ac.txt", "AA.txt"} << QStringList{"AA.txt", "ab.txt", "Ac.txt"};
     QTest::newRow("order/length/shorter-first")
         << QStringList{"abc", "AB", "a"} << QStringList{"a", "AB", "abc"};
+    QTest::newRow("order/case/same-but-case-capital-first")
+        << QStringList{"b.txt", "a.TXT", "B.txt", "A.txt"} << QStringList{"A.txt", "a.TXT", "B.txt", "b.txt"};
     QTest::newRow("order/extension/name-decides")
         << QStringList{"b.aaa", "a.zzz", "B.ccc"} << QStringList{"a.zzz", "b.aaa", "B.ccc"};
 }
