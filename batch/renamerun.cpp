@@ -12,6 +12,7 @@
 
 #include <limits>
 
+
 void FileRenamer::Rename_Click()
 {
     CountSelected();

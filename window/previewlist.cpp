@@ -171,12 +171,16 @@ QModelIndex PreviewList::moveCursor(CursorAction action, Qt::KeyboardModifiers)
     return model()->index(std::clamp(row, 0, last), 0);
 }
 
+// The lines from the rectangle's one corner to the other; none where a
+// corner lies on no line.
 void PreviewList::setSelection(const QRect &rect, QItemSelectionModel::SelectionFlags command)
 {
     const QModelIndex from = indexAt(rect.topLeft());
     const QModelIndex to = indexAt(rect.bottomRight());
+    QItemSelection lines;
     if (from.isValid() && to.isValid())
-        selectionModel()->select(QItemSelection(from, to), command);
+        lines.select(from.row() <= to.row() ? from : to, from.row() <= to.row() ? to : from);
+    selectionModel()->select(lines, command);
 }
 
 // Drawn as the list view draws its lines: each by the delegate, in the
