@@ -11,7 +11,8 @@
 class FileNames {
 public:
     qsizetype size() const { return m_ends.size(); }
-    bool isEmpty() const { return m_ends.isEmpty(); }
+    // The characters of all names together.
+    qsizetype characters() const { return m_text.size(); }
     QStringView at(qsizetype i) const
     {
         const qsizetype begin = i == 0 ? 0 : m_ends.at(i - 1);

@@ -45,10 +45,15 @@ FileNames ReadFolder(const QString &folder, const QString &pattern)
         qsizetype name; // its index in `all`
     };
     QString folded;
+    folded.reserve(all.characters());
     std::vector<Key> keys;
+    keys.reserve(size_t(all.size()));
     qsizetype characters = 0;
+    QString name; // one buffer, folded in place, for every name
     for (qsizetype i = 0; i < all.size(); ++i) {
-        const QString name = all.at(i).toString().toCaseFolded();
+        name.resize(0);
+        name.append(all.at(i));
+        name = std::move(name).toCaseFolded();
         if (!matcher.matchesFolded(name))
             continue;
         keys.push_back({folded.size(), name.size(), i});
