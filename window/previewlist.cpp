@@ -56,9 +56,12 @@ QString PreviewList::selectedText() const
 
 void PreviewList::setSelectedText(const QString &text)
 {
-    const int row = int(lines().indexOf(text));
-    if (row >= 0)
-        selectionModel()->select(m_model->index(row), QItemSelectionModel::ClearAndSelect);
+    for (int k = 0; k < listCount(); ++k) {
+        if (m_model->line(k) == text) {
+            selectionModel()->select(m_model->index(k), QItemSelectionModel::ClearAndSelect);
+            return;
+        }
+    }
 }
 
 int PreviewList::lineHeight() const
@@ -104,6 +107,8 @@ void PreviewList::scrollTo(const QModelIndex &index, ScrollHint hint)
         verticalScrollBar()->setValue(row - page / 2);
 }
 
+// Nothing to lay out but the scroll bars: the list view's own layout would
+// visit every line.
 void PreviewList::doItemsLayout()
 {
     QAbstractItemView::doItemsLayout();
