@@ -18,9 +18,9 @@ void FileRenamer::Delete_Click()
     m_services.pointer->set(Pointer::Busy);
     // The list is not re-read during the walk, so the indexes stay valid
     // while the files leave the folder.
-    const QList<int> rows = File1->selectedRows();
-    for (int row : rows)
-        DelToRecycBin(FullPath(folder, File1->list(row)));
+    const SelectedRows rows = File1->selectedRows();
+    for (int k = 0; k < rows.count(); ++k)
+        DelToRecycBin(FullPath(folder, File1->list(rows.row(k))));
     m_services.pointer->set(Pointer::Arrow);
     File1->refresh();
     List1->clear();

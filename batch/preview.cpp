@@ -1,5 +1,7 @@
 // The preview: one line per selected file, its present name and the name the
-// rename run would give it.
+// rename run would give it. The lines themselves are the model's; a rebuild
+// hands it the rules, the start value and the selected rows.
+#include "batch/previewmodel.h"
 #include "platform/platformservices.h"
 #include "rules/numbertext.h"
 #include "window/filelist.h"
@@ -10,11 +12,8 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QRadioButton>
-
-namespace {
-const QString Arrow = QStringLiteral("\t --> ");
-const QString CounterOutOfRange = QStringLiteral("(counter out of range)");
-} // namespace
+#include <algorithm>
+#include <limits>
 
 RenameRules FileRenamer::ReadRules() const
 {
@@ -44,30 +43,13 @@ void FileRenamer::RefreshPreview()
     if (!Prefixtext->text().isEmpty() && List1->listCount() > 1 && Option1[0]->isChecked())
         IncludeCountCheck->setChecked(true);
 
-    List1->clear();
-
     const std::optional<qint32> start = StartValueFromText(CounterStart->text());
-    const RenameRules rules = ReadRules();
-    const QLocale locale;
-    const QList<int> rows = File1->selectedRows();
-    if (!rows.isEmpty())
+    const SelectedRows rows = File1->selectedRows();
+    if (rows.count() > 0)
         FormatCounter(0); // the counter boxes follow the tick
-
-    // The counter is 64 bits wide here, so a run near the top of the 32-bit
-    // range shows where the numbers run out instead of wrapping.
-    qint64 counter = start ? *start : 0;
-    QStringList lines;
-    lines.reserve(rows.size());
-    for (int row : rows) {
-        const QString &present = File1->list(row);
-        const bool representable = start && counter <= std::numeric_limits<qint32>::max();
-        lines.append(
-            present + Arrow
-            + (representable ? ComposeName(rules, present, qint32(counter), locale) : CounterOutOfRange));
-        ++counter;
-    }
-    m_counter = qint32(std::min<qint64>(counter, std::numeric_limits<qint32>::max()));
-    List1->setLines(std::move(lines));
+    m_counter = qint32(
+        std::min<qint64>(qint64(start.value_or(0)) + rows.count(), std::numeric_limits<qint32>::max()));
+    List1->preview()->show(ReadRules(), start, File1->fileNames(), rows);
 
     m_services.pointer->set(Pointer::Arrow);
 }

@@ -39,10 +39,10 @@ void FileRenamer::Rename_Click()
     };
 
     const std::optional<qint32> start = StartValueFromText(CounterStart->text());
-    const QList<int> rows = File1->selectedRows();
+    const SelectedRows rows = File1->selectedRows();
     // A batch whose numbers would run past the 32-bit range is refused before
     // any file is touched, so it never stops halfway for that reason.
-    if (!start || qint64(*start) + rows.size() > std::numeric_limits<qint32>::max()) {
+    if (!start || qint64(*start) + rows.count() > std::numeric_limits<qint32>::max()) {
         fail();
         return;
     }
@@ -51,8 +51,8 @@ void FileRenamer::Rename_Click()
     const QString folder = File1->path();
     m_counter = *start;
     FormatCounter(m_counter); // the counter boxes follow the tick
-    for (int row : rows) {
-        const QString &present = File1->list(row);
+    for (int k = 0; k < rows.count(); ++k) {
+        const QString present = File1->list(rows.row(k));
         const QString newName = AssembleName(rules, present, m_counter);
         QString error;
         if (!RenameOneFile(FullPath(folder, present), FullPath(folder, newName), &error)) {

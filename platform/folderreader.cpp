@@ -11,13 +11,31 @@
 #include <QFileInfo>
 #endif
 
+qsizetype FileNames::indexOf(QStringView name) const
+{
+    for (qsizetype i = 0; i < size(); ++i) {
+        if (at(i) == name)
+            return i;
+    }
+    return -1;
+}
+
+QStringList FileNames::toStringList() const
+{
+    QStringList names;
+    names.reserve(size());
+    for (qsizetype i = 0; i < size(); ++i)
+        names.append(at(i).toString());
+    return names;
+}
+
 #if defined(Q_OS_LINUX)
 
 // Read with the directory's own entry types, so that only links and entries
 // of unknown type need a look at the file itself.
-QStringList ListFileNames(const QString &folder)
+FileNames ListFileNames(const QString &folder)
 {
-    QStringList names;
+    FileNames names;
     DIR *dir = ::opendir(QFile::encodeName(folder).constData());
     if (!dir)
         return names;
@@ -38,7 +56,7 @@ QStringList ListFileNames(const QString &folder)
         // characters, and the name would then stand for another file.
         if (name.contains(QChar::ReplacementCharacter) && QFile::encodeName(name) != raw)
             continue;
-        names.append(std::move(name));
+        names.append(name);
     }
     ::closedir(dir);
     return names;
@@ -46,9 +64,9 @@ QStringList ListFileNames(const QString &folder)
 
 #else
 
-QStringList ListFileNames(const QString &folder)
+FileNames ListFileNames(const QString &folder)
 {
-    QStringList names;
+    FileNames names;
     QDirIterator it(folder, QDir::Files | QDir::NoDotAndDotDot);
     while (it.hasNext()) {
         it.next();

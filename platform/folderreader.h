@@ -1,9 +1,44 @@
 #pragma once
 
+#include <QList>
+#include <QString>
 #include <QStringList>
+#include <QStringView>
+
+// File names kept one after another in one text, with where each ends: a
+// folder of a million files costs its characters and one number per name
+// instead of one text object each. Copies share the text.
+class FileNames {
+public:
+    qsizetype size() const { return m_ends.size(); }
+    // The characters of all names together.
+    qsizetype characters() const { return m_text.size(); }
+    QStringView at(qsizetype i) const
+    {
+        const qsizetype begin = i == 0 ? 0 : m_ends.at(i - 1);
+        return QStringView(m_text).mid(begin, m_ends.at(i) - begin);
+    }
+    void append(QStringView name)
+    {
+        m_text.append(name);
+        m_ends.append(m_text.size());
+    }
+    void reserve(qsizetype names, qsizetype characters)
+    {
+        m_ends.reserve(names);
+        m_text.reserve(characters);
+    }
+    // The index of the first entry equal to `name`, or -1.
+    qsizetype indexOf(QStringView name) const;
+    QStringList toStringList() const;
+
+private:
+    QString m_text;
+    QList<qsizetype> m_ends;
+};
 
 // The names of a folder's ordinary files, in the order the file system gives
 // them: no sub-folders, no hidden files (dot files here, hidden or system
 // files on Windows), and no name that the file system's encoding cannot carry
 // back to the same file. A link to an ordinary file counts as one.
-QStringList ListFileNames(const QString &folder);
+FileNames ListFileNames(const QString &folder);

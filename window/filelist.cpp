@@ -19,34 +19,58 @@ QVariant FileListModel::data(const QModelIndex &index, int role) const
     if (!index.isValid() || index.row() >= m_names.size())
         return {};
     if (role == Qt::DisplayRole || role == Qt::AccessibleTextRole)
-        return m_names.at(index.row());
+        return m_names.at(index.row()).toString();
     return {};
 }
 
-void FileListModel::setNames(QStringList names)
+void FileListModel::setNames(FileNames names)
 {
     beginResetModel();
     m_names = std::move(names);
     endResetModel();
 }
 
-QStringList ReadFolder(const QString &folder, const QString &pattern)
+FileNames ReadFolder(const QString &folder, const QString &pattern)
 {
     if (folder.isEmpty())
         return {};
     const MaskMatcher matcher(pattern);
-    std::vector<std::pair<QString, QString>> found; // folded name, name
-    for (QString &name : ListFileNames(folder)) {
-        QString folded = name.toCaseFolded();
-        if (matcher.matchesFolded(folded))
-            found.emplace_back(std::move(folded), std::move(name));
+    const FileNames all = ListFileNames(folder);
+
+    // Each matching name is folded once, into one text; the sort compares
+    // the folded names, and the names themselves where those are equal.
+    struct Key {
+        qsizetype folded; // where the folded name starts in `folded`
+        qsizetype size;
+        qsizetype name; // its index in `all`
+    };
+    QString folded;
+    folded.reserve(all.characters());
+    std::vector<Key> keys;
+    keys.reserve(size_t(all.size()));
+    qsizetype characters = 0;
+    QString name; // one buffer, folded in place, for every name
+    for (qsizetype i = 0; i < all.size(); ++i) {
+        name.resize(0);
+        name.append(all.at(i));
+        name = std::move(name).toCaseFolded();
+        if (!matcher.matchesFolded(name))
+            continue;
+        keys.push_back({folded.size(), name.size(), i});
+        folded.append(name);
+        characters += all.at(i).size();
     }
-    std::sort(found.begin(), found.end());
-    QStringList names;
-    names.reserve(qsizetype(found.size()));
-    for (auto &entry : found)
-        names.append(std::move(entry.second));
-    return names;
+    const QChar *text = folded.constData();
+    std::sort(keys.begin(), keys.end(), [&](const Key &a, const Key &b) {
+        const int order = QStringView(text + a.folded, a.size).compare(QStringView(text + b.folded, b.size));
+        return order != 0 ? order < 0 : all.at(a.name) < all.at(b.name);
+    });
+
+    FileNames sorted;
+    sorted.reserve(qsizetype(keys.size()), characters);
+    for (const Key &key : keys)
+        sorted.append(all.at(key.name));
+    return sorted;
 }
 
 QString FullPath(const QString &folder, const QString &name)
@@ -66,6 +90,8 @@ FileList::FileList(QWidget *parent) : QListView(parent), m_model(new FileListMod
     setSelectionMode(QAbstractItemView::ExtendedSelection);
     setUniformItemSizes(true); // keeps a list of a million entries instant
     setEditTriggers(QAbstractItemView::NoEditTriggers);
+    connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this] { m_selectedRows.reset(); });
 }
 
 void FileList::setPath(const QString &path)
@@ -84,6 +110,7 @@ void FileList::refresh()
 {
     m_model->setNames(ReadFolder(m_path, m_pattern));
     selectionModel()->clear();
+    m_selectedRows.reset();
 }
 
 bool FileList::selected(int i) const
@@ -105,26 +132,15 @@ void FileList::setAllSelected(bool on)
     selectionModel()->select(all, on ? QItemSelectionModel::Select : QItemSelectionModel::Deselect);
 }
 
-QList<int> FileList::selectedRows() const
+const SelectedRows &FileList::selectedRows() const
 {
-    // The selection is kept as ranges; merge them instead of asking each row.
-    std::vector<std::pair<int, int>> ranges;
-    for (const QItemSelectionRange &range : selectionModel()->selection())
-        ranges.emplace_back(range.top(), range.bottom());
-    std::sort(ranges.begin(), ranges.end());
-    QList<int> rows;
-    int next = 0;
-    for (const auto &[top, bottom] : ranges) {
-        for (int row = std::max(top, next); row <= bottom; ++row)
-            rows.append(row);
-        next = std::max(next, bottom + 1);
+    if (!m_selectedRows) {
+        std::vector<std::pair<int, int>> ranges;
+        for (const QItemSelectionRange &range : selectionModel()->selection())
+            ranges.emplace_back(range.top(), range.bottom());
+        m_selectedRows = SelectedRows(std::move(ranges));
     }
-    return rows;
-}
-
-int FileList::selectedCount() const
-{
-    return int(selectedRows().size());
+    return *m_selectedRows;
 }
 
 QString FileList::currentFileName() const
@@ -138,6 +154,22 @@ void FileList::setCurrentFileName(const QString &name)
     const int row = int(m_model->names().indexOf(name));
     if (row >= 0)
         selectionModel()->setCurrentIndex(m_model->index(row), QItemSelectionModel::NoUpdate);
+}
+
+// The entries form one column of rows of one height, so the rows from the
+// rectangle's one corner to the other are one range: a Shift+click across a
+// million entries selects them without visiting each.
+void FileList::setSelection(const QRect &rect, QItemSelectionModel::SelectionFlags command)
+{
+    const QModelIndex from = indexAt(rect.topLeft());
+    const QModelIndex to = indexAt(rect.bottomRight());
+    if (!from.isValid() || !to.isValid()) {
+        QListView::setSelection(rect, command);
+        return;
+    }
+    const int first = std::min(from.row(), to.row());
+    const int last = std::max(from.row(), to.row());
+    selectionModel()->select(QItemSelection(m_model->index(first), m_model->index(last)), command);
 }
 
 bool FileList::selectsWith(const QMouseEvent *event)

@@ -1,8 +1,12 @@
 #pragma once
 
+#include "platform/folderreader.h"
+#include "window/selectedrows.h"
+
 #include <QAbstractListModel>
 #include <QListView>
 #include <QStringList>
+#include <optional>
 
 // The names of one folder's listed files, in list order.
 class FileListModel : public QAbstractListModel {
@@ -13,11 +17,11 @@ public:
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
     QVariant data(const QModelIndex &index, int role) const override;
 
-    const QStringList &names() const { return m_names; }
-    void setNames(QStringList names);
+    const FileNames &names() const { return m_names; }
+    void setNames(FileNames names);
 
 private:
-    QStringList m_names;
+    FileNames m_names;
 };
 
 // The ordinary files of one folder whose names match one of the pattern's
@@ -25,7 +29,7 @@ private:
 // files here, hidden or system files on Windows) and sub-folders are left out,
 // and so are names that the file system's encoding cannot carry back to the
 // same file. Re-reading leaves no entry selected.
-QStringList ReadFolder(const QString &folder, const QString &pattern);
+FileNames ReadFolder(const QString &folder, const QString &pattern);
 
 // The full path of an entry: a folder that ends with its separator (a root
 // such as C:\ or /) is joined without adding another one.
@@ -44,14 +48,17 @@ public:
     void refresh();
 
     int listCount() const { return int(m_model->names().size()); }
-    QString list(int i) const { return m_model->names().at(i); }
-    const QStringList &names() const { return m_model->names(); }
+    QString list(int i) const { return m_model->names().at(i).toString(); }
+    const FileNames &fileNames() const { return m_model->names(); }
+    // Every entry's name, in list order, as a list of texts.
+    QStringList names() const { return m_model->names().toStringList(); }
     bool selected(int i) const;
     void setSelected(int i, bool on);
     void setAllSelected(bool on);
-    // The selected entries' indexes, ascending, without walking every entry.
-    QList<int> selectedRows() const;
-    int selectedCount() const;
+    // The selected entries, taken from the selection's ranges without
+    // walking the entries, and kept until the selection changes.
+    const SelectedRows &selectedRows() const;
+    int selectedCount() const { return selectedRows().count(); }
 
     // The name of the current file, empty when there is none; a name that is
     // not listed is ignored.
@@ -66,12 +73,14 @@ protected:
     void mousePressEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
+    void setSelection(const QRect &rect, QItemSelectionModel::SelectionFlags command) override;
 
 private:
     // Only the left button selects; the others leave the selection alone.
     static bool selectsWith(const QMouseEvent *event);
 
     FileListModel *m_model;
+    mutable std::optional<SelectedRows> m_selectedRows;
     QString m_path;
     QString m_pattern = QStringLiteral("*.*");
 };

@@ -1,61 +1,215 @@
 #include "window/previewlist.h"
 
+#include "batch/previewmodel.h"
+
+#include <QAccessible>
 #include <QItemSelectionModel>
-#include <utility>
-
-int PreviewModel::rowCount(const QModelIndex &parent) const
-{
-    return parent.isValid() ? 0 : int(m_lines.size());
-}
-
-QVariant PreviewModel::data(const QModelIndex &index, int role) const
-{
-    if (!index.isValid() || index.row() >= m_lines.size())
-        return {};
-    if (role == Qt::DisplayRole)
-        return m_lines.at(index.row());
-    if (role == Qt::AccessibleTextRole) {
-        QString spoken = m_lines.at(index.row());
-        return spoken.replace(QLatin1String("\t --> "), QLatin1String(" becomes "));
-    }
-    return {};
-}
-
-void PreviewModel::setLines(QStringList lines)
-{
-    beginResetModel();
-    m_lines = std::move(lines);
-    endResetModel();
-}
+#include <QPaintEvent>
+#include <QPainter>
+#include <QScrollBar>
+#include <algorithm>
 
 PreviewList::PreviewList(QWidget *parent) : QListView(parent), m_model(new PreviewModel(this))
 {
     setModel(m_model);
     setSelectionMode(QAbstractItemView::SingleSelection);
-    setUniformItemSizes(true);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
+}
+
+int PreviewList::listCount() const
+{
+    return m_model->rowCount();
+}
+
+QStringList PreviewList::lines() const
+{
+    QStringList lines;
+    for (int k = 0; k < listCount(); ++k)
+        lines.append(m_model->line(k));
+    return lines;
 }
 
 void PreviewList::clear()
 {
-    if (listCount() > 0)
-        m_model->setLines({});
+    m_model->clear();
 }
 
-void PreviewList::setLines(QStringList lines)
+// New texts of as many lines need a repaint only. A rebuild leaves no line
+// selected, as a list that was emptied and filled again.
+void PreviewList::dataChanged(const QModelIndex &topLeft, const QModelIndex &bottomRight, const QList<int> &)
 {
-    m_model->setLines(std::move(lines));
+    selectionModel()->clear();
+    viewport()->update();
+    if (QAccessible::isActive()) {
+        QAccessibleTableModelChangeEvent changed(this, QAccessibleTableModelChangeEvent::DataChanged);
+        changed.setFirstRow(topLeft.row());
+        changed.setLastRow(bottomRight.row());
+        QAccessible::updateAccessibility(&changed);
+    }
 }
 
 QString PreviewList::selectedText() const
 {
     const QModelIndexList rows = selectionModel()->selectedRows();
-    return rows.isEmpty() ? QString() : m_model->lines().at(rows.first().row());
+    return rows.isEmpty() ? QString() : m_model->line(rows.first().row());
 }
 
 void PreviewList::setSelectedText(const QString &text)
 {
-    const int row = int(m_model->lines().indexOf(text));
-    if (row >= 0)
-        selectionModel()->select(m_model->index(row), QItemSelectionModel::ClearAndSelect);
+    for (int k = 0; k < listCount(); ++k) {
+        if (m_model->line(k) == text) {
+            selectionModel()->select(m_model->index(k), QItemSelectionModel::ClearAndSelect);
+            return;
+        }
+    }
+}
+
+int PreviewList::lineHeight() const
+{
+    const int first = sizeHintForRow(0);
+    return first > 0 ? first : fontMetrics().height();
+}
+
+int PreviewList::linesPerPage() const
+{
+    return std::max(1, viewport()->height() / lineHeight());
+}
+
+QRect PreviewList::visualRect(const QModelIndex &index) const
+{
+    if (!index.isValid() || index.model() != model())
+        return {};
+    return QRect(0, index.row() * lineHeight() - verticalOffset(), viewport()->width(), lineHeight());
+}
+
+QModelIndex PreviewList::indexAt(const QPoint &point) const
+{
+    if (point.x() < 0 || point.x() >= viewport()->width())
+        return {};
+    const int contentsY = point.y() + verticalOffset();
+    return contentsY < 0 ? QModelIndex() : model()->index(contentsY / lineHeight(), 0);
+}
+
+// The scroll bar counts whole lines, the first line shown being its value.
+void PreviewList::scrollTo(const QModelIndex &index, ScrollHint hint)
+{
+    if (!index.isValid())
+        return;
+    executeDelayedItemsLayout(); // the scroll bar's range follows the line count
+    const int row = index.row();
+    const int first = verticalScrollBar()->value();
+    const int page = linesPerPage();
+    if (hint == PositionAtTop || (hint == EnsureVisible && row < first))
+        verticalScrollBar()->setValue(row);
+    else if (hint == PositionAtBottom || (hint == EnsureVisible && row >= first + page))
+        verticalScrollBar()->setValue(row - page + 1);
+    else if (hint == PositionAtCenter)
+        verticalScrollBar()->setValue(row - page / 2);
+}
+
+// Nothing to lay out but the scroll bars: the list view's own layout would
+// visit every line.
+void PreviewList::doItemsLayout()
+{
+    QAbstractItemView::doItemsLayout();
+}
+
+void PreviewList::updateGeometries()
+{
+    const int page = linesPerPage();
+    verticalScrollBar()->setSingleStep(1);
+    verticalScrollBar()->setPageStep(page);
+    verticalScrollBar()->setRange(0, std::max(0, model()->rowCount() - page));
+    horizontalScrollBar()->setRange(0, 0); // lines never widen the list
+    QAbstractItemView::updateGeometries();
+}
+
+int PreviewList::horizontalOffset() const
+{
+    return 0;
+}
+
+int PreviewList::verticalOffset() const
+{
+    return verticalScrollBar()->value() * lineHeight();
+}
+
+void PreviewList::scrollContentsBy(int, int)
+{
+    viewport()->update();
+}
+
+QModelIndex PreviewList::moveCursor(CursorAction action, Qt::KeyboardModifiers)
+{
+    const int last = model()->rowCount() - 1;
+    const QModelIndex current = currentIndex();
+    if (last < 0)
+        return {};
+    if (!current.isValid())
+        return model()->index(0, 0);
+    int row = current.row();
+    switch (action) {
+    case MoveUp:
+    case MovePrevious:
+        --row;
+        break;
+    case MoveDown:
+    case MoveNext:
+        ++row;
+        break;
+    case MovePageUp:
+        row -= linesPerPage();
+        break;
+    case MovePageDown:
+        row += linesPerPage();
+        break;
+    case MoveHome:
+        row = 0;
+        break;
+    case MoveEnd:
+        row = last;
+        break;
+    case MoveLeft:
+    case MoveRight:
+        break;
+    }
+    return model()->index(std::clamp(row, 0, last), 0);
+}
+
+// The lines from the rectangle's one corner to the other; none where a
+// corner lies on no line.
+void PreviewList::setSelection(const QRect &rect, QItemSelectionModel::SelectionFlags command)
+{
+    const QModelIndex from = indexAt(rect.topLeft());
+    const QModelIndex to = indexAt(rect.bottomRight());
+    QItemSelection lines;
+    if (from.isValid() && to.isValid())
+        lines.select(from.row() <= to.row() ? from : to, from.row() <= to.row() ? to : from);
+    selectionModel()->select(lines, command);
+}
+
+// Drawn as the list view draws its lines: each by the delegate, in the
+// colours of an active list while the list is enabled, with the selected and
+// focused states.
+void PreviewList::paintEvent(QPaintEvent *event)
+{
+    QStyleOptionViewItem option;
+    initViewItemOption(&option);
+    if (option.state & QStyle::State_Enabled)
+        option.palette.setCurrentColorGroup(QPalette::Normal);
+    const QStyle::State state = option.state;
+    const QModelIndex current = currentIndex();
+    const bool focus = (hasFocus() || viewport()->hasFocus()) && current.isValid();
+    const int first = std::max(0, (event->rect().top() + verticalOffset()) / lineHeight());
+    const int last
+        = std::min(model()->rowCount() - 1, (event->rect().bottom() + verticalOffset()) / lineHeight());
+    QPainter painter(viewport());
+    for (int row = first; row <= last; ++row) {
+        const QModelIndex index = model()->index(row, 0);
+        option.rect = visualRect(index);
+        option.state = state;
+        option.state.setFlag(QStyle::State_Selected, selectionModel()->isSelected(index));
+        option.state.setFlag(QStyle::State_HasFocus, focus && index == current);
+        itemDelegate()->paint(&painter, option, index);
+    }
 }

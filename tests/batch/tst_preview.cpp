@@ -1,10 +1,13 @@
 // The preview list: one line per selected file, the forced counter, and the
 // pointer, built by the real window over a real folder.
+#include "rules/numbertext.h"
 #include "support/foldersnapshot.h"
 #include "window/previewlist.h"
 
+#include <QAbstractItemModelTester>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <limits>
 
 namespace {
 
@@ -22,7 +25,11 @@ struct Session : WindowSession {
 
 const QString Arrow = QStringLiteral("\t --> ");
 
+constexpr int LargeCount = 100000;
+
 } // namespace
+
+Q_DECLARE_METATYPE(RenameRules)
 
 class TestPreview : public QObject {
     Q_OBJECT
@@ -36,15 +43,29 @@ private slots:
     void forcedCounterWaitsForSecondLine();
     void untickingByHandTicksBack();
     void pointerBusyThenArrow();
+    void largeSelection_data();
+    void largeSelection();
 
 private:
     QTemporaryDir m_home;
+    QTemporaryDir m_large;
 };
 
 void TestPreview::initTestCase()
 {
     QVERIFY(m_home.isValid());
     QVERIFY(IsolateUserFolders(m_home.path()));
+
+    QVERIFY(m_large.isValid());
+    const QByteArray folder = QFile::encodeName(m_large.path());
+    const char *const endings[] = {".txt", ".JPG", ""};
+    for (int i = 0; i < LargeCount; ++i) {
+        const QByteArray path
+            = folder + "/Img_" + QByteArray::number(i).rightJustified(6, '0') + endings[i % 3];
+        const int fd = ::open(path.constData(), O_CREAT | O_WRONLY, 0644);
+        QVERIFY2(fd >= 0, path.constData());
+        ::close(fd);
+    }
 }
 
 void TestPreview::lines_data()
@@ -264,6 +285,84 @@ void TestPreview::pointerBusyThenArrow()
     QVERIFY(QGuiApplication::overrideCursor());
     QCOMPARE(QGuiApplication::overrideCursor()->shape(), Qt::ArrowCursor);
     QCOMPARE(Snapshot(s.folder), s.before);
+}
+
+void TestPreview::largeSelection_data()
+{
+    QTest::addColumn<Rules>("rules");
+    QTest::addColumn<QString>("remove");
+    QTest::addColumn<QString>("replaceWith");
+    QTest::addColumn<RenameRules>("composed"); // the rules the lines must follow
+
+    const auto composed = [](PrefixMode mode, const QString &prefix, bool count, const QString &pattern,
+                             const QString &remove, const QString &replaceWith, CaseMode caseMode) {
+        return RenameRules{mode, prefix, count, pattern, remove, replaceWith, caseMode};
+    };
+    QTest::newRow("large/replace/counter-forced")
+        << MakeRules(0, "P", false, "1") << QString() << QString()
+        << composed(PrefixMode::Replace, "P", true, "0", {}, {}, CaseMode::Unchanged);
+    Rules before = MakeRules(1, "x_", true, "7");
+    before.pattern = QStringLiteral("000");
+    QTest::newRow("large/before/counter-edit")
+        << before << "g_0"
+        << "-" << composed(PrefixMode::Before, "x_", true, "000", "g_0", "-", CaseMode::Unchanged);
+    QTest::newRow("large/none/prefix-emptied")
+        << MakeRules(2, "Trip", false, "1") << QString() << QString()
+        << composed(PrefixMode::None, {}, false, "0", {}, {}, CaseMode::Unchanged);
+    Rules blank = MakeRules(1, "a", true, "-3", 1);
+    blank.pattern = QStringLiteral(" 00");
+    QTest::newRow("large/upper/blank-pattern-negative-start")
+        << blank << "Im"
+        << "" << composed(PrefixMode::Before, "a", true, " 00", "Im", {}, CaseMode::Upper);
+    QTest::newRow("large/lower/counter-runs-out")
+        << MakeRules(1, "Z", true, "2147400000", 2) << QString() << QString()
+        << composed(PrefixMode::Before, "Z", true, "0", {}, {}, CaseMode::Lower);
+}
+
+// A hundred thousand files, all selected but one in the middle: the lines at
+// both ends and around the gap, read through the view's model, are the names
+// the rules compose with the counter of their place in the selection.
+void TestPreview::largeSelection()
+{
+    QFETCH(Rules, rules);
+    QFETCH(QString, remove);
+    QFETCH(QString, replaceWith);
+    QFETCH(RenameRules, composed);
+
+    Session s(QStringList{});
+    QAbstractItemModelTester tester(s.w->List1->model(),
+                                    QAbstractItemModelTester::FailureReportingMode::QtTest);
+    s.w->Dir1->setPath(m_large.path());
+    QCOMPARE(s.w->File1->listCount(), LargeCount);
+    QVERIFY(QTest::qWaitForWindowExposed(s.w.get()));
+    s.apply(rules);
+    s.w->RemoveText->setText(remove);
+    s.w->ReplaceText->setText(replaceWith);
+    QTest::mouseClick(s.w->SelectAll, Qt::LeftButton);
+    const int gap = LargeCount / 2;
+    QVERIFY(s.ctrlClick(s.w->File1->list(gap)));
+
+    const QAbstractItemModel *lines = s.w->List1->model();
+    QCOMPARE(lines->rowCount(), LargeCount - 1);
+    QCOMPARE(s.w->SelectedCount(), LargeCount - 1);
+    const qint64 start = StartValueFromText(rules.start).value_or(0);
+    for (int k : {0, 1, gap - 1, gap, LargeCount - 3, LargeCount - 2}) {
+        const QString present = s.w->File1->list(k < gap ? k : k + 1);
+        const qint64 counter = start + k;
+        const QString expected = counter <= std::numeric_limits<qint32>::max()
+            ? ComposeName(composed, present, qint32(counter), QLocale())
+            : QStringLiteral("(counter out of range)");
+        QCOMPARE(lines->index(k, 0).data().toString(), present + Arrow + expected);
+    }
+    QCOMPARE(lines->index(0, 0).data(Qt::AccessibleTextRole).toString(),
+             lines->index(0, 0).data().toString().replace(Arrow, " becomes "));
+    QCOMPARE(s.w->IncludeCountCheck->isChecked(), composed.includeCount);
+    QCOMPARE(s.w->Prefixtext->text(), composed.prefix);
+
+    // The list places the lines by their number: scrolled to the gap, the
+    // first line it shows is the gap's.
+    s.w->List1->scrollTo(lines->index(gap, 0), QAbstractItemView::PositionAtTop);
+    QCOMPARE(s.w->List1->indexAt(QPoint(1, 1)).row(), gap);
 }
 
 QTEST_MAIN(TestPreview)

@@ -128,7 +128,7 @@ void TestRenameRun::success()
     QCOMPARE(s.box->shown.at(0).title, QStringLiteral("Quorlane"));
     QTEST(s.w->CounterStart->text(), "counterAfter");
     // The list is read again: it shows the new names and nothing is selected.
-    QCOMPARE(s.w->File1->names(), ReadFolder(s.folder, QStringLiteral("*.*")));
+    QCOMPARE(s.w->File1->names(), ReadFolder(s.folder, QStringLiteral("*.*")).toStringList());
     QCOMPARE(s.w->File1->selectedCount(), 0);
     QVERIFY(s.w->List1->lines().isEmpty());
     QCOMPARE(s.services->pointer->current(), int(Pointer::Arrow));
@@ -196,7 +196,7 @@ void TestRenameRun::failure()
     QCOMPARE(s.box->shown.at(1).flags, 0);
     QCOMPARE(s.box->shown.at(1).title, QStringLiteral("Quorlane"));
     QCOMPARE(s.w->CounterStart->text(), rules.start);
-    QCOMPARE(s.w->File1->names(), ReadFolder(s.folder, QStringLiteral("*.*")));
+    QCOMPARE(s.w->File1->names(), ReadFolder(s.folder, QStringLiteral("*.*")).toStringList());
     QCOMPARE(s.w->File1->selectedCount(), 0);
     QVERIFY(s.w->List1->lines().isEmpty());
     QCOMPARE(s.services->pointer->current(), int(Pointer::Arrow));
@@ -244,7 +244,7 @@ void TestRenameRun::cancel()
     QCOMPARE(s.box->shown.at(0).title, QStringLiteral("Quorlane"));
     QCOMPARE(Snapshot(s.folder), s.before);
     QCOMPARE(s.w->List1->lines(), lines);
-    QCOMPARE(s.w->File1->selectedRows(), (QList<int>{0, 1}));
+    QCOMPARE(s.w->File1->selectedRows().toList(), (QList<int>{0, 1}));
     QCOMPARE(s.w->CounterStart->text(), QStringLiteral("3"));
 }
 

@@ -1,0 +1,37 @@
+#include "window/selectedrows.h"
+
+#include <algorithm>
+
+SelectedRows::SelectedRows(std::vector<std::pair<int, int>> ranges)
+{
+    std::sort(ranges.begin(), ranges.end());
+    for (const auto &[first, last] : ranges) {
+        if (!m_runs.isEmpty() && first <= m_runs.last().last + 1) {
+            Run &run = m_runs.last();
+            m_count += std::max(0, last - run.last);
+            run.last = std::max(run.last, last);
+            continue;
+        }
+        m_runs.append({first, last, m_count});
+        m_count += last - first + 1;
+    }
+}
+
+int SelectedRows::row(int k) const
+{
+    const auto after = std::upper_bound(m_runs.cbegin(), m_runs.cend(), k,
+                                        [](int wanted, const Run &run) { return wanted < run.before; });
+    const Run &run = *std::prev(after);
+    return run.first + (k - run.before);
+}
+
+QList<int> SelectedRows::toList() const
+{
+    QList<int> rows;
+    rows.reserve(m_count);
+    for (const Run &run : m_runs) {
+        for (int row = run.first; row <= run.last; ++row)
+            rows.append(row);
+    }
+    return rows;
+}
