@@ -333,15 +333,15 @@ void TestFileList::mouseRelease()
     QTest::mouseMove(list.viewport(), onNextEntry);
     QTest::mouseRelease(list.viewport(), button, Qt::NoModifier, onNextEntry);
     QCOMPARE(released.count(), 1);
-    QCOMPARE(list.selectedRows(), afterDrag);
+    QCOMPARE(list.selectedRows().toList(), afterDrag);
 
     // Below the last entry is still over the list.
     const QPoint belowEntries(10, list.viewport()->height() - 5);
     QTest::mouseClick(list.viewport(), button, Qt::NoModifier, belowEntries);
     QCOMPARE(released.count(), 2);
-    QCOMPARE(list.selectedRows(), afterClickBelow);
+    QCOMPARE(list.selectedRows().toList(), afterClickBelow);
     QTest::mouseDClick(list.viewport(), button, Qt::NoModifier, onEntry);
-    QCOMPARE(list.selectedRows(), button == Qt::LeftButton ? QList<int>{1} : afterClickBelow);
+    QCOMPARE(list.selectedRows().toList(), button == Qt::LeftButton ? QList<int>{1} : afterClickBelow);
 }
 
 void TestFileList::fullPath_data()
