@@ -13,7 +13,6 @@
 
 #include <limits>
 
-
 void FileRenamer::Rename_Click()
 {
     CountSelected();

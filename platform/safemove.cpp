@@ -56,11 +56,15 @@ MoveResult failed(int code)
 }
 
 // 0 when nothing has the name, EEXIST when something has, otherwise the
-// error that keeps us from knowing.
+// error that keeps us from knowing. The file system is asked afresh: a FUSE
+// volume whose names ignore case keeps a name it has once answered for as
+// long as its cache lasts, even after the file moved away.
 int absence(const QString &path)
 {
-    struct stat st { };
-    if (::lstat(QFile::encodeName(path).constData(), &st) == 0)
+    struct statx st { };
+    if (::statx(AT_FDCWD, QFile::encodeName(path).constData(), AT_SYMLINK_NOFOLLOW | AT_STATX_FORCE_SYNC,
+                STATX_TYPE, &st)
+        == 0)
         return EEXIST;
     return errno == ENOENT ? 0 : errno;
 }

@@ -150,7 +150,8 @@ QByteArray recordedPath(const Trash &trash, const QFileInfo &file)
     QString path = file.absoluteFilePath();
     if (!trash.top.isEmpty()) {
         const QString top = trash.top.endsWith(QLatin1Char('/')) ? trash.top : trash.top + QLatin1Char('/');
-        const QString real = QFileInfo(file.absolutePath()).canonicalFilePath() + QLatin1Char('/') + file.fileName();
+        const QString real
+            = QFileInfo(file.absolutePath()).canonicalFilePath() + QLatin1Char('/') + file.fileName();
         if (real.startsWith(top))
             path = real.mid(top.size());
     }
@@ -173,8 +174,8 @@ MoveResult moveIntoTrash(SafeMove &move, Trash &trash, const QString &path)
         return result;
     }
     const QFileInfo file(path);
-    const QByteArray record = "[Trash Info]\nPath=" + recordedPath(trash, file) + "\nDeletionDate="
-        + QDateTime::currentDateTime().toString(Qt::ISODate).toLatin1() + '\n';
+    const QByteArray record = "[Trash Info]\nPath=" + recordedPath(trash, file)
+        + "\nDeletionDate=" + QDateTime::currentDateTime().toString(Qt::ISODate).toLatin1() + '\n';
     for (int number = 1; number <= MaxSameName; ++number) {
         const QString name = nameInTrash(file.fileName(), number);
         const QByteArray recordPath
@@ -213,7 +214,6 @@ MoveResult moveIntoTrash(SafeMove &move, Trash &trash, const QString &path)
 #endif
 
 } // namespace
-
 
 bool QtTrashService::moveToTrash(const QString &path, QString *error)
 {
