@@ -2,6 +2,23 @@
 
 #include <QFileInfo>
 
+namespace {
+
+// One name in one folder, however the paths spell the folder ("a//b", "a/./b").
+bool sameEntry(const QString &a, const QString &b)
+{
+    if (a == b)
+        return true;
+    const QFileInfo first(a);
+    const QFileInfo second(b);
+    if (first.fileName() != second.fileName())
+        return false;
+    const QString folder = QFileInfo(first.path()).canonicalFilePath();
+    return !folder.isEmpty() && folder == QFileInfo(second.path()).canonicalFilePath();
+}
+
+} // namespace
+
 MoveResult NativeRenameService::rename(const QString &presentPath, const QString &newPath)
 {
     MoveResult result;
@@ -11,7 +28,7 @@ MoveResult NativeRenameService::rename(const QString &presentPath, const QString
         result.error = QStringLiteral("A file name cannot hold the character NUL.");
         return result;
     }
-    if (presentPath == newPath) {
+    if (sameEntry(presentPath, newPath)) {
         // Nothing to change, but the file must be there.
         result.done = QFileInfo::exists(presentPath) || QFileInfo(presentPath).isSymLink();
         if (!result.done)
