@@ -90,6 +90,11 @@ QString folderOf(const QString &path)
     return slash <= 0 ? QStringLiteral("/") : path.left(slash);
 }
 
+QString nameOf(const QString &path)
+{
+    return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
+}
+
 bool hasFatRefusedCharacter(const QString &name)
 {
     for (const QChar c : name) {
@@ -235,8 +240,8 @@ MoveResult SafeMove::move(const QString &from, const QString &to)
     if (!found)
         return failed(error);
     Volume &volume = *found;
-    const QString name = to.mid(folder.size() + 1);
-    if (volume.fatNames && hasFatRefusedCharacter(name)) {
+    const QString newName = nameOf(to);
+    if (volume.fatNames && hasFatRefusedCharacter(newName)) {
         MoveResult refused = failed(EINVAL);
         refused.error = QStringLiteral("This drive cannot hold a name with < > : \" \\ | ? * or a control "
                                        "character.");
@@ -247,12 +252,12 @@ MoveResult SafeMove::move(const QString &from, const QString &to)
     // letter case, it may be the file itself: so it is where the folder's
     // own listing shows the present spelling and not the new one (the file's
     // numbers cannot tell, as some file systems give each spelling its own).
-    const QString present = from.mid(folder.size() + 1);
-    if (result.code != EEXIST || folderOf(from) != folder || present == name
-        || present.compare(name, Qt::CaseInsensitive) != 0)
+    const QString presentName = nameOf(from);
+    if (result.code != EEXIST || folderOf(from) != folder || presentName == newName
+        || presentName.compare(newName, Qt::CaseInsensitive) != 0)
         return result;
     if (!volume.ignoresCase) {
-        if (!listed(folder, present) || listed(folder, name))
+        if (!listed(folder, presentName) || listed(folder, newName))
             return result;
         volume.ignoresCase = true;
     }
