@@ -25,8 +25,20 @@ QList<Row> CardRenameRows()
     const QStringList names = BenchNames(count);
     const QString prefix = QStringLiteral("r_");
     RecreateFolder(folder, names);
+    QTemporaryDir settings;
+    RecordingMessageBox *box = nullptr;
+    const auto services = MakeTestServices(settings.filePath(QStringLiteral("settings.ini")), &box);
+    FileRenamer w(*services);
+    w.Form_Load();
+    w.show();
+    w.Dir1->setPath(folder);
+    w.Option1[1]->setChecked(true);
+    w.Prefixtext->setText(prefix);
+    Settle();
+    // The loop takes the files in the run's order: where a card keeps a
+    // folder's names in a list, the order decides where each new name goes.
     std::vector<std::pair<QByteArray, QByteArray>> paths;
-    for (const QString &name : names)
+    for (const QString &name : w.File1->names())
         paths.emplace_back(QFile::encodeName(folder + u'/' + name),
                            QFile::encodeName(folder + u'/' + prefix + name));
     auto putBack = [&] {
@@ -38,16 +50,6 @@ QList<Row> CardRenameRows()
             NoteProblem(QStringLiteral("8: %1 left files unrenamed").arg(QLatin1String(who)));
     };
 
-    QTemporaryDir settings;
-    RecordingMessageBox *box = nullptr;
-    const auto services = MakeTestServices(settings.filePath(QStringLiteral("settings.ini")), &box);
-    FileRenamer w(*services);
-    w.Form_Load();
-    w.show();
-    w.Dir1->setPath(folder);
-    w.Option1[1]->setChecked(true);
-    w.Prefixtext->setText(prefix);
-    Settle();
     const auto [run, bare]
         = MedianMs({[&] {
                         w.Rename_Click();

@@ -9,12 +9,11 @@ bool sameEntry(const QString &a, const QString &b)
 {
     if (a == b)
         return true;
-    const QFileInfo first(a);
-    const QFileInfo second(b);
-    if (first.fileName() != second.fileName())
+    if (QStringView(a).mid(a.lastIndexOf(QLatin1Char('/')) + 1)
+        != QStringView(b).mid(b.lastIndexOf(QLatin1Char('/')) + 1))
         return false;
-    const QString folder = QFileInfo(first.path()).canonicalFilePath();
-    return !folder.isEmpty() && folder == QFileInfo(second.path()).canonicalFilePath();
+    const QString folder = QFileInfo(a).canonicalPath();
+    return !folder.isEmpty() && folder == QFileInfo(b).canonicalPath();
 }
 
 } // namespace

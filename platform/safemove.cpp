@@ -95,7 +95,7 @@ QString nameOf(const QString &path)
     return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
 }
 
-bool hasFatRefusedCharacter(const QString &name)
+bool hasFatRefusedCharacter(QStringView name)
 {
     for (const QChar c : name) {
         if (c.unicode() < 0x20 || QStringView(u"<>:\"\\|?*").contains(c))
@@ -171,22 +171,34 @@ MoveResult checkedRename(const QString &from, const QString &to)
 
 } // namespace
 
-SafeMove::Volume *SafeMove::volumeOf(const QString &folder, int *error)
+// A batch moves file after file into one folder, whose volume is looked up
+// again after a second or a failure, so that a card put in at the same place
+// later is taken for what it is.
+SafeMove::Volume *SafeMove::volumeOf(QStringView folder, int *error)
 {
-    struct stat st { };
-    if (::stat(QFile::encodeName(folder).constData(), &st) != 0) {
+    if (m_lastVolume && folder == m_lastFolder && m_lastLookup.elapsed() < 1000)
+        return m_lastVolume;
+    // Only the device number is wanted, which needs no fresh look at the
+    // folder; a network or FUSE volume would be asked for it on every file.
+    const QString path = folder.toString();
+    struct statx st { };
+    if (::statx(AT_FDCWD, QFile::encodeName(path).constData(), AT_STATX_DONT_SYNC, STATX_TYPE, &st) != 0) {
         *error = errno;
         return nullptr;
     }
-    const auto found = m_volumes.find(quint64(st.st_dev));
-    if (found != m_volumes.end())
-        return &found->second;
-    static const QByteArrayList fatTypes
-        = {"vfat",    "msdos",      "exfat",        "ntfs",         "ntfs3",
-           "fuseblk", "fuse.exfat", "fuse.fusefat", "fuse.ntfs-3g", "fuse.exfat-fuse"};
-    Volume &volume = m_volumes[quint64(st.st_dev)];
-    volume.fatNames = fatTypes.contains(QStorageInfo(folder).fileSystemType());
-    return &volume;
+    const quint64 device = (quint64(st.stx_dev_major) << 32) | st.stx_dev_minor;
+    auto found = m_volumes.find(device);
+    if (found == m_volumes.end()) {
+        static const QByteArrayList fatTypes
+            = {"vfat",    "msdos",      "exfat",        "ntfs",         "ntfs3",
+               "fuseblk", "fuse.exfat", "fuse.fusefat", "fuse.ntfs-3g", "fuse.exfat-fuse"};
+        found = m_volumes.emplace(device, Volume()).first;
+        found->second.fatNames = fatTypes.contains(QStorageInfo(path).fileSystemType());
+    }
+    m_lastFolder = path;
+    m_lastVolume = &found->second;
+    m_lastLookup.start();
+    return m_lastVolume;
 }
 
 MoveResult SafeMove::moveBy(Volume &volume, const QString &from, const QString &to)
@@ -234,13 +246,14 @@ MoveResult SafeMove::throughTemporary(Volume &volume, const QString &from, const
 
 MoveResult SafeMove::move(const QString &from, const QString &to)
 {
-    const QString folder = folderOf(to);
+    const qsizetype slash = to.lastIndexOf(QLatin1Char('/'));
+    const QStringView folder = slash <= 0 ? QStringView(u"/") : QStringView(to).left(slash);
+    const QStringView newName = QStringView(to).mid(slash + 1);
     int error = 0;
     Volume *found = volumeOf(folder, &error);
     if (!found)
         return failed(error);
     Volume &volume = *found;
-    const QString newName = nameOf(to);
     if (volume.fatNames && hasFatRefusedCharacter(newName)) {
         MoveResult refused = failed(EINVAL);
         refused.error = QStringLiteral("This drive cannot hold a name with < > : \" \\ | ? * or a control "
@@ -248,16 +261,21 @@ MoveResult SafeMove::move(const QString &from, const QString &to)
         return refused;
     }
     MoveResult result = moveBy(volume, from, to);
+    if (!result.done)
+        m_lastVolume = nullptr;
+    if (result.code != EEXIST)
+        return result;
     // The new name is taken. When it differs from the present one only in
     // letter case, it may be the file itself: so it is where the folder's
     // own listing shows the present spelling and not the new one (the file's
     // numbers cannot tell, as some file systems give each spelling its own).
     const QString presentName = nameOf(from);
-    if (result.code != EEXIST || folderOf(from) != folder || presentName == newName
+    if (folderOf(from) != folder || presentName == newName
         || presentName.compare(newName, Qt::CaseInsensitive) != 0)
         return result;
+    const QString folderPath = folder.toString();
     if (!volume.ignoresCase) {
-        if (!listed(folder, presentName) || listed(folder, newName))
+        if (!listed(folderPath, presentName) || listed(folderPath, newName.toString()))
             return result;
         volume.ignoresCase = true;
     }

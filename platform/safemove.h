@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QString>
 
 #include <map>
@@ -31,9 +32,13 @@ private:
         bool ignoresCase = false; // seen to take a case-only rename as a rename of the same file
     };
 
-    Volume *volumeOf(const QString &folder, int *error);
+    Volume *volumeOf(QStringView folder, int *error);
     MoveResult moveBy(Volume &volume, const QString &from, const QString &to);
     MoveResult throughTemporary(Volume &volume, const QString &from, const QString &to);
 
     std::map<quint64, Volume> m_volumes; // by device number
+    // The folder of the last move and its volume, trusted for a second.
+    QString m_lastFolder;
+    Volume *m_lastVolume = nullptr;
+    QElapsedTimer m_lastLookup;
 };
