@@ -1,16 +1,14 @@
 #pragma once
 
-// Real volumes for what depends on the file system: an exFAT card image
-// through exfat-fuse and a FAT32 one through fusefat, each on a loop device;
-// a bind mount of a folder of the temporary file system; and a passthrough
-// FUSE layer of our own that fails one chosen call, over a plain folder
-// (where hard links work) or over an exFAT card (where they do not, and
-// names ignore case). Each is mounted while its object lives and unmounted,
-// its loop device freed, when it goes, also when a test fails.
+// Real volumes: an exFAT card image through exfat-fuse and a FAT32 one
+// through fusefat, each on a loop device; a bind mount of a folder of the
+// temporary file system; and our FUSE layer that fails one chosen call, over
+// a plain folder (hard links work) or over an exFAT card (they do not, and
+// names ignore case). Mounted while the object lives, unmounted and its loop
+// device freed when it goes, also when a test fails.
 
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -23,57 +21,49 @@ class RealVolume {
 public:
     enum class Kind { ExFat, Fat32, Bind, FaultyFolder, FaultyExFat };
 
-    // What this machine lacks for such a volume, empty when nothing.
+    // What this machine lacks for such a volume; empty when nothing.
     static QString missing(Kind kind)
     {
         if (::geteuid() != 0)
             return QStringLiteral("root");
-        if (kind != Kind::Bind && !QFileInfo::exists(QStringLiteral("/dev/fuse")))
-            return QStringLiteral("/dev/fuse");
-        QStringList tools = {QStringLiteral("mount"), QStringLiteral("umount")};
+        QStringList needs = {QStringLiteral("mount")};
+        if (kind != Kind::Bind)
+            needs << QStringLiteral("/dev/fuse");
         if (kind == Kind::ExFat || kind == Kind::FaultyExFat)
-            tools << QStringLiteral("losetup") << QStringLiteral("mkfs.exfat")
+            needs << QStringLiteral("/dev/loop-control") << QStringLiteral("mkfs.exfat")
                   << QStringLiteral("mount.exfat-fuse");
         if (kind == Kind::Fat32)
-            tools << QStringLiteral("losetup") << QStringLiteral("mkfs.vfat") << QStringLiteral("fusefat");
-        if (tools.contains(QStringLiteral("losetup"))
-            && !QFileInfo::exists(QStringLiteral("/dev/loop-control")))
-            return QStringLiteral("loop devices (/dev/loop-control)");
-        for (const QString &tool : std::as_const(tools)) {
-            if (find(tool).isEmpty())
-                return tool;
+            needs << QStringLiteral("/dev/loop-control") << QStringLiteral("mkfs.vfat")
+                  << QStringLiteral("fusefat");
+        if (kind == Kind::FaultyFolder || kind == Kind::FaultyExFat)
+            needs << QStringLiteral("/usr/lib/python3/dist-packages/fusepy.py");
+        for (const QString &need : std::as_const(needs)) {
+            if (need.startsWith(QLatin1Char('/')) ? !QFile::exists(need) : find(need).isEmpty())
+                return need;
         }
-        if ((kind == Kind::FaultyFolder || kind == Kind::FaultyExFat)
-            && QProcess::execute(QStringLiteral("/usr/bin/python3"),
-                                 {QStringLiteral("-c"), QStringLiteral("import fusepy")})
-                != 0)
-            return QStringLiteral("python3-fusepy");
         return {};
     }
 
     explicit RealVolume(Kind kind)
     {
-        m_mount = m_dir.filePath(QStringLiteral("mount"));
         QDir().mkpath(m_mount);
         if (kind == Kind::FaultyFolder || kind == Kind::FaultyExFat) {
             if (kind == Kind::FaultyExFat)
                 m_inner = std::make_unique<RealVolume>(Kind::ExFat);
             m_backing = m_inner ? m_inner->path() : m_dir.filePath(QStringLiteral("backing"));
-            QDir().mkpath(m_backing);
-            m_ok = (!m_inner || m_inner->ok())
+            m_ok = QDir().mkpath(m_backing)
                 && run(QStringLiteral("/usr/bin/python3"),
-                       {QStringLiteral(QUORLANE_FAULTFS), m_backing, m_mount, planFile()});
+                       {QStringLiteral(QUORLANE_FAULTFS), m_backing, m_mount,
+                        m_dir.filePath(QStringLiteral("plan"))});
         } else if (kind == Kind::Bind) {
             m_backing = m_dir.filePath(QStringLiteral("bound"));
-            QDir().mkpath(m_backing);
-            m_ok = run(QStringLiteral("mount"), {QStringLiteral("--bind"), m_backing, m_mount});
+            m_ok = QDir().mkpath(m_backing)
+                && run(QStringLiteral("mount"), {QStringLiteral("--bind"), m_backing, m_mount});
         } else {
+            m_backing = m_mount;
             const QString image = m_dir.filePath(QStringLiteral("card.img"));
-            QFile file(image);
-            m_ok = file.open(QIODevice::WriteOnly) && file.resize(64 << 20);
-            file.close();
             const bool exfat = kind == Kind::ExFat;
-            m_ok = m_ok
+            m_ok = QFile(image).open(QIODevice::WriteOnly) && QFile::resize(image, 64 << 20)
                 && run(exfat ? QStringLiteral("mkfs.exfat") : QStringLiteral("mkfs.vfat"),
                        exfat ? QStringList{image}
                              : QStringList{QStringLiteral("-F"), QStringLiteral("32"), image})
@@ -82,7 +72,6 @@ public:
                 && (exfat ? run(QStringLiteral("mount.exfat-fuse"), {m_loop, m_mount})
                           : run(QStringLiteral("fusefat"),
                                 {QStringLiteral("-o"), QStringLiteral("rw+"), m_loop, m_mount}));
-            m_backing = m_mount;
         }
         struct stat top { };
         struct stat parent { };
@@ -105,16 +94,16 @@ public:
 
     bool ok() const { return m_ok; }
     QString path() const { return m_mount; }
-    // The same files as seen below the fault layer, which outlives it.
+    // A path below the mount as seen below the fault layer, which outlives it.
     QString backing(const QString &mounted) const
     {
         return m_backing + QLatin1Char('/') + QDir(m_mount).relativeFilePath(mounted);
     }
-    // The fault layer's plan ("rename 2 after", "link 1 before die"), counted
-    // from the moment it is given.
+    // The fault layer's plan ("rename 2 after", "link 1 before die"),
+    // counted from the moment it is given.
     bool arm(const QByteArray &plan) const
     {
-        QFile file(planFile());
+        QFile file(m_dir.filePath(QStringLiteral("plan")));
         return file.open(QIODevice::WriteOnly) && file.write(plan) == plan.size();
     }
 
@@ -137,11 +126,9 @@ private:
         return done;
     }
 
-    QString planFile() const { return m_dir.filePath(QStringLiteral("plan")); }
-
     QTemporaryDir m_dir;
+    QString m_mount = m_dir.filePath(QStringLiteral("mount"));
     std::unique_ptr<RealVolume> m_inner; // the card below a fault layer
-    QString m_mount;
     QString m_backing;
     QString m_loop;
     bool m_ok = false;
