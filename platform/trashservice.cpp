@@ -238,15 +238,15 @@ bool QtTrashService::moveToTrash(const QString &path, QString *error)
     if (!makeHomeTrash(error))
         return false;
     const QString folder = file.absolutePath();
+    const bool homeVolume = sameFileSystem(folder, homeTrash());
     MoveResult result;
-    result.code = EXDEV;
-    if (sameFileSystem(folder, homeTrash())) {
+    if (homeVolume) {
         Trash home{homeTrash(), QString(), {}};
         result = moveIntoTrash(m_move, home, path);
         if (!result.done)
             removeMade(home.made);
     }
-    if (!result.done && result.code == EXDEV) {
+    if (!homeVolume || (!result.done && result.code == EXDEV)) {
         Trash trash = volumeTrash(folder);
         if (trash.path.isEmpty()) {
             removeMade(trash.made);
