@@ -8,7 +8,7 @@
 // Where one move of a file to a new name ended.
 struct MoveResult {
     bool done = false;
-    int code = 0; // the system's error number when not done
+    int code = 0; // the system's error number when not done (errno; GetLastError on Windows)
     QString error; // the reason when not done
     QString strandedAt; // the temporary name the file was left under, if any
 };
