@@ -5,8 +5,8 @@
 //   quorlane_bench              every case
 //   quorlane_bench --case N     case N only (1 to 8), e.g. under a profiler
 #include "benchkit.h"
-#include "volumebench.h"
 #include "testservices.h"
+#include "volumebench.h"
 
 #include "rules/renamerules.h"
 #include "window/dirlist.h"
