@@ -5,6 +5,9 @@
 #include "window/filerenamer.h"
 #include "window/previewlist.h"
 
+#include <QDir>
+#include <QFileInfo>
+
 void FileRenamer::Delete_Click()
 {
     CountSelected();
@@ -26,17 +29,20 @@ void FileRenamer::Delete_Click()
     List1->clear();
 }
 
-// A file that cannot go to the trash stays where it is; the user is told
-// which and why, and the run goes on with the next file.
+// A file that cannot go to the trash is named with the reason, and the run
+// goes on with the next file. The message says the file stays where it is
+// only when it is still there.
 void FileRenamer::DelToRecycBin(const QString &path)
 {
     QString error;
     if (m_services.trash->moveToTrash(path, &error))
         return;
     m_services.pointer->set(Pointer::Arrow);
-    m_services.messageBox->show(
-        QStringLiteral("This file could not be sent to the Recycle Bin and stays where it is:\r%1\r%2")
-            .arg(path, error),
-        MsgBox::Ok, QStringLiteral("Quorlane"));
+    const QFileInfo file(path);
+    const QString text = file.exists() || file.isSymLink()
+        ? QStringLiteral("This file could not be sent to the Recycle Bin and stays where it is:\r%1\r%2")
+        : QStringLiteral("This file could not be sent to the Recycle Bin:\r%1\r%2");
+    m_services.messageBox->show(text.arg(QDir::toNativeSeparators(path), error), MsgBox::Ok,
+                                QStringLiteral("Quorlane"));
     m_services.pointer->set(Pointer::Busy);
 }

@@ -8,10 +8,10 @@
 #include "window/filerenamer.h"
 #include "window/previewlist.h"
 
+#include <QDir>
 #include <QLineEdit>
 
 #include <limits>
-
 
 void FileRenamer::Rename_Click()
 {
@@ -30,11 +30,14 @@ void FileRenamer::Rename_Click()
     List1->clear();
     m_services.pointer->set(Pointer::Busy);
 
-    auto fail = [this] {
+    // A file left under a temporary name is named, so that the user finds it.
+    auto fail = [this](const QString &strandedAt = QString()) {
         File1->refresh();
         m_services.pointer->set(Pointer::Arrow); // no hourglass over the message
-        m_services.messageBox->show(QStringLiteral("File already exists !"), MsgBox::Ok,
-                                    QStringLiteral("Quorlane"));
+        QString text = QStringLiteral("File already exists !");
+        if (!strandedAt.isEmpty())
+            text += QLatin1String("\rThe file is now ") + QDir::toNativeSeparators(strandedAt);
+        m_services.messageBox->show(text, MsgBox::Ok, QStringLiteral("Quorlane"));
         m_services.pointer->set(Pointer::Arrow);
     };
 
@@ -54,9 +57,9 @@ void FileRenamer::Rename_Click()
     for (int k = 0; k < rows.count(); ++k) {
         const QString present = File1->list(rows.row(k));
         const QString newName = AssembleName(rules, present, m_counter);
-        QString error;
-        if (!RenameOneFile(FullPath(folder, present), FullPath(folder, newName), &error)) {
-            fail();
+        const MoveResult result = RenameOneFile(FullPath(folder, present), FullPath(folder, newName));
+        if (!result.done) {
+            fail(result.strandedAt);
             return;
         }
         ++m_counter;
@@ -71,8 +74,8 @@ void FileRenamer::Rename_Click()
 
 // The letter case of the current mode changes the file's own name only, by
 // the same rule as the preview's.
-bool FileRenamer::RenameOneFile(const QString &presentPath, const QString &newPath, QString *error)
+MoveResult FileRenamer::RenameOneFile(const QString &presentPath, const QString &newPath)
 {
     const QString target = ApplyCaseToName(newPath, CaseMode(SelectedOption(Option2)), QLocale());
-    return m_services.rename->rename(presentPath, target, error);
+    return m_services.rename->rename(presentPath, target);
 }

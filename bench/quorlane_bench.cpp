@@ -3,9 +3,10 @@
 // exit code is 0 even when a target is missed, and the table says FAIL.
 //
 //   quorlane_bench              every case
-//   quorlane_bench --case N     case N only (1 to 7), e.g. under a profiler
+//   quorlane_bench --case N     case N only (1 to 8), e.g. under a profiler
 #include "benchkit.h"
 #include "testservices.h"
+#include "volumebench.h"
 
 #include "rules/numbertext.h"
 #include "rules/renamerules.h"
@@ -619,6 +620,8 @@ int main(int argc, char *argv[])
     }
     if (wanted(7))
         rows += MillionRows(million, millionMemory);
+    if (wanted(8))
+        rows += CardRenameRows();
 
     QTextStream(stdout) << '\n' << Qt::flush;
     PrintTable(rows);

@@ -10,6 +10,10 @@
 #include <QDirIterator>
 #include <QFileInfo>
 #endif
+#ifdef Q_OS_WIN
+#include <QDir>
+#include <windows.h>
+#endif
 
 qsizetype FileNames::indexOf(QStringView name) const
 {
@@ -64,13 +68,33 @@ FileNames ListFileNames(const QString &folder)
 
 #else
 
+namespace {
+
+#ifdef Q_OS_WIN
+// Files marked hidden or system are not listed.
+bool Listed(const QFileInfo &file)
+{
+    const DWORD attributes
+        = GetFileAttributesW(reinterpret_cast<LPCWSTR>(QDir::toNativeSeparators(file.filePath()).utf16()));
+    return attributes == INVALID_FILE_ATTRIBUTES
+        || !(attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
+}
+#else
+bool Listed(const QFileInfo &file)
+{
+    return !file.isHidden();
+}
+#endif
+
+} // namespace
+
 FileNames ListFileNames(const QString &folder)
 {
     FileNames names;
     QDirIterator it(folder, QDir::Files | QDir::NoDotAndDotDot);
     while (it.hasNext()) {
         it.next();
-        if (!it.fileInfo().isHidden())
+        if (Listed(it.fileInfo()))
             names.append(it.fileName());
     }
     return names;

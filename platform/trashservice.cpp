@@ -5,7 +5,6 @@
 #include <QFileInfo>
 
 #if defined(Q_OS_UNIX) && !defined(Q_OS_DARWIN)
-#include "platform/renameservice.h"
 
 #include <QDateTime>
 #include <QStandardPaths>
@@ -55,14 +54,25 @@ bool makeHomeTrash(QString *error)
     return false;
 }
 
-// A folder of a trash, made owner-only when it is missing.
-bool makeTrashFolder(const QString &folder)
+// A folder of a trash, made owner-only when it is missing; a link to a
+// folder is not one. A folder made here is added to `made`.
+bool makeTrashFolder(const QString &folder, QStringList *made)
 {
     const QByteArray native = QFile::encodeName(folder);
-    if (::mkdir(native.constData(), 0700) != 0 && errno != EEXIST)
+    if (::mkdir(native.constData(), 0700) == 0)
+        made->prepend(folder);
+    else if (errno != EEXIST)
         return false;
     struct stat st { };
-    return ::stat(native.constData(), &st) == 0 && S_ISDIR(st.st_mode);
+    return ::lstat(native.constData(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+// Removes the folders a failed attempt made, the innermost first; a folder
+// that holds anything stays.
+void removeMade(const QStringList &made)
+{
+    for (const QString &folder : made)
+        ::rmdir(QFile::encodeName(folder).constData());
 }
 
 bool sameFileSystem(const QString &a, const QString &b)
@@ -73,28 +83,36 @@ bool sameFileSystem(const QString &a, const QString &b)
         && ::stat(QFile::encodeName(b).constData(), &sb) == 0 && sa.st_dev == sb.st_dev;
 }
 
-// The trash at the top of the volume of a file that does not share the home
-// trash's file system: $topdir/.Trash/$uid where $topdir/.Trash is a real
-// folder with the sticky bit, otherwise $topdir/.Trash-$uid. Empty when
-// neither can be had.
-QString volumeTrash(const QString &folder)
+// A trash folder, the folder its records' paths are relative to (none for
+// the home trash, whose records hold whole paths), and the folders that this
+// attempt made for it.
+struct Trash {
+    QString path;
+    QString top;
+    QStringList made;
+};
+
+// The trash at the top of a file's volume: $topdir/.Trash/$uid where
+// $topdir/.Trash is a real folder with the sticky bit, otherwise
+// $topdir/.Trash-$uid. Its path is empty when neither can be had.
+Trash volumeTrash(const QString &folder)
 {
-    const QString top = QStorageInfo(folder).rootPath();
-    if (top.isEmpty())
-        return {};
+    Trash trash;
+    trash.top = QStorageInfo(folder).rootPath();
+    if (trash.top.isEmpty())
+        return trash;
     const QString uid = QString::number(::getuid());
-    const QString shared = QDir(top).filePath(QStringLiteral(".Trash"));
+    const QString shared = QDir(trash.top).filePath(QStringLiteral(".Trash"));
     struct stat st { };
     if (::lstat(QFile::encodeName(shared).constData(), &st) == 0 && S_ISDIR(st.st_mode)
-        && (st.st_mode & S_ISVTX)) {
-        QString own = shared + QLatin1Char('/') + uid;
-        if (makeTrashFolder(own) && !QFileInfo(own).isSymLink())
-            return own;
+        && (st.st_mode & S_ISVTX) && makeTrashFolder(shared + QLatin1Char('/') + uid, &trash.made)) {
+        trash.path = shared + QLatin1Char('/') + uid;
+        return trash;
     }
-    QString own = QDir(top).filePath(QLatin1String(".Trash-") + uid);
-    if (makeTrashFolder(own) && !QFileInfo(own).isSymLink())
-        return own;
-    return {};
+    const QString own = QDir(trash.top).filePath(QLatin1String(".Trash-") + uid);
+    if (makeTrashFolder(own, &trash.made))
+        trash.path = own;
+    return trash;
 }
 
 // The name a file takes in the trash: its own name, followed by "-2", "-3",
@@ -124,23 +142,39 @@ bool writeAll(int fd, const QByteArray &data)
     return true;
 }
 
+// The path a record holds: relative to the trash's top folder when the file
+// lies below it, so that a card mounted elsewhere can still be restored, and
+// the whole path otherwise. The file system's bytes, escaped as in URLs.
+QByteArray recordedPath(const Trash &trash, const QFileInfo &file)
+{
+    QString path = file.absoluteFilePath();
+    if (!trash.top.isEmpty()) {
+        const QString top = trash.top.endsWith(QLatin1Char('/')) ? trash.top : trash.top + QLatin1Char('/');
+        const QString real
+            = QFileInfo(file.absolutePath()).canonicalFilePath() + QLatin1Char('/') + file.fileName();
+        if (real.startsWith(top))
+            path = real.mid(top.size());
+    }
+    return QFile::encodeName(path).toPercentEncoding("/");
+}
+
 // The freedesktop trash's order: the record is made first, under a name that
 // no other record has (made so that it fails when one exists), then the file
-// takes that name in files/ without replacing anything. Every failure removes
-// the record again and leaves the file where it was. The record's path is the
-// file system's bytes, escaped as in URLs.
-bool moveIntoTrash(const QString &trash, const QString &path, QString *error)
+// takes that name in files/ without replacing anything. A failure removes the
+// record again, unless the file did reach files/, and every folder this
+// attempt made.
+MoveResult moveIntoTrash(SafeMove &move, Trash &trash, const QString &path)
 {
-    const QString files = trash + QLatin1String("/files");
-    const QString info = trash + QLatin1String("/info");
-    if (!makeTrashFolder(files) || !makeTrashFolder(info)) {
-        *error
-            = QStringLiteral("The trash folder %1 cannot be written.").arg(QDir::toNativeSeparators(trash));
-        return false;
+    MoveResult result;
+    const QString files = trash.path + QLatin1String("/files");
+    const QString info = trash.path + QLatin1String("/info");
+    if (!makeTrashFolder(files, &trash.made) || !makeTrashFolder(info, &trash.made)) {
+        result.error = QStringLiteral("The trash folder %1 cannot be written.")
+                           .arg(QDir::toNativeSeparators(trash.path));
+        return result;
     }
     const QFileInfo file(path);
-    const QByteArray record
-        = "[Trash Info]\nPath=" + QFile::encodeName(file.absoluteFilePath()).toPercentEncoding("/")
+    const QByteArray record = "[Trash Info]\nPath=" + recordedPath(trash, file)
         + "\nDeletionDate=" + QDateTime::currentDateTime().toString(Qt::ISODate).toLatin1() + '\n';
     for (int number = 1; number <= MaxSameName; ++number) {
         const QString name = nameInTrash(file.fileName(), number);
@@ -150,31 +184,31 @@ bool moveIntoTrash(const QString &trash, const QString &path, QString *error)
         if (fd < 0 && errno == EEXIST)
             continue;
         if (fd < 0) {
-            *error = QStringLiteral("The trash folder %1 cannot be written (%2).")
-                         .arg(QDir::toNativeSeparators(trash), systemError(errno));
-            return false;
+            result.code = errno;
+            result.error = QStringLiteral("The trash folder %1 cannot be written (%2).")
+                               .arg(QDir::toNativeSeparators(trash.path), systemError(errno));
+            return result;
         }
         const bool written = writeAll(fd, record);
         const int writeError = errno;
         if (::close(fd) != 0 || !written) {
             const int closeError = errno;
             ::unlink(recordPath.constData());
-            *error = systemError(written ? closeError : writeError);
-            return false;
+            result.error = systemError(written ? closeError : writeError);
+            return result;
         }
         const QString target = files + QLatin1Char('/') + name;
-        QString reason;
-        if (NativeRenameService().rename(path, target, &reason))
-            return true;
-        ::unlink(recordPath.constData());
+        result = move.move(path, target);
+        if (result.done)
+            return result;
         const QFileInfo taken(target);
-        if (!taken.exists() && !taken.isSymLink()) {
-            *error = reason;
-            return false;
-        }
+        if (result.code == EEXIST || (!taken.exists() && !taken.isSymLink()))
+            ::unlink(recordPath.constData());
+        if (result.code != EEXIST)
+            return result;
     }
-    *error = QStringLiteral("The trash holds too many files of this name.");
-    return false;
+    result.error = QStringLiteral("The trash holds too many files of this name.");
+    return result;
 }
 
 #endif
@@ -198,19 +232,33 @@ bool QtTrashService::moveToTrash(const QString &path, QString *error)
     // Qt's own move loops for ever when the trash's record cannot be made
     // (a long name, a trash that cannot be written), so the trash is written
     // here by its rules: the home trash for a file on its file system, the
-    // trash at the top of the file's volume for any other.
+    // trash at the top of the file's volume for any other, and for a file on
+    // another mount of the home's file system (a bind mount), which the
+    // system refuses to move between mounts.
     if (!makeHomeTrash(error))
         return false;
     const QString folder = file.absolutePath();
-    QString trash = homeTrash();
-    if (!sameFileSystem(folder, trash)) {
-        trash = volumeTrash(folder);
-        if (trash.isEmpty()) {
+    const bool homeVolume = sameFileSystem(folder, homeTrash());
+    MoveResult result;
+    if (homeVolume) {
+        Trash home{homeTrash(), QString(), {}};
+        result = moveIntoTrash(m_move, home, path);
+        if (!result.done)
+            removeMade(home.made);
+    }
+    if (!homeVolume || (!result.done && result.code == EXDEV)) {
+        Trash trash = volumeTrash(folder);
+        if (trash.path.isEmpty()) {
+            removeMade(trash.made);
             *error = QStringLiteral("No trash can be made on the drive of this file.");
             return false;
         }
+        result = moveIntoTrash(m_move, trash, path);
+        if (!result.done)
+            removeMade(trash.made);
     }
-    return moveIntoTrash(trash, path, error);
+    *error = result.error;
+    return result.done;
 #else
     QFile trashFile(path);
     if (trashFile.moveToTrash())

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/safemove.h"
+
 #include <QString>
 
 // Moves one file to the platform's trash (the recycle bin on Windows, the
@@ -15,4 +17,7 @@ public:
 class QtTrashService : public TrashService {
 public:
     bool moveToTrash(const QString &path, QString *error) override;
+
+private:
+    SafeMove m_move; // what each volume offers, learned once
 };

@@ -24,6 +24,9 @@ base_pkgs=(
     dbus at-spi2-core python3-pyatspi
     # checks of the desktop entry, the metainfo and the Debian package
     desktop-file-utils appstream dpkg-dev
+    # tests on real volumes: exFAT and FAT32 card images through FUSE on loop
+    # devices, and the fault-injecting FUSE layer (Debian's python3)
+    exfat-fuse exfatprogs fusefat dosfstools fuse3 python3 python3-fusepy
 )
 dev_pkgs=(clang libclang-rt-14-dev clang-tidy clang-format)
 # the peer the rename benchmark compares with

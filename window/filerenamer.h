@@ -19,6 +19,7 @@ class QLineEdit;
 class QPushButton;
 class QRadioButton;
 class QStyle;
+struct MoveResult;
 struct PlatformServices;
 
 // The main window. It owns every control and the working state of the
@@ -83,7 +84,7 @@ public:
 
     void RefreshPreview();
     void Rename_Click();
-    bool RenameOneFile(const QString &presentPath, const QString &newPath, QString *error);
+    MoveResult RenameOneFile(const QString &presentPath, const QString &newPath);
     void Delete_Click();
     void DelToRecycBin(const QString &path);
 

@@ -86,11 +86,11 @@ void TestRenameService::rename()
         expected.insert(to, expected.take(from));
 
     NativeRenameService service;
-    QString error;
-    QCOMPARE(service.rename(dir.filePath(from), dir.filePath(to), &error), succeeds);
+    const MoveResult result = service.rename(dir.filePath(from), dir.filePath(to));
+    QCOMPARE(result.done, succeeds);
 
     QCOMPARE(Snapshot(dir.path()), expected);
-    QCOMPARE(error.isEmpty(), succeeds);
+    QCOMPARE(result.error.isEmpty(), succeeds);
 }
 
 // Two names of one file on a file system whose names keep their case: they
@@ -109,9 +109,9 @@ void TestRenameService::hardLinkPairKeepsBothNames()
     QCOMPARE(before.size(), 2);
 
     NativeRenameService service;
-    QString error;
-    QVERIFY(!service.rename(lower, upper, &error));
-    QVERIFY(!error.isEmpty());
+    const MoveResult result = service.rename(lower, upper);
+    QVERIFY(!result.done);
+    QVERIFY(!result.error.isEmpty());
 
     QCOMPARE(Snapshot(dir.path()), before);
     struct stat a { };
@@ -136,9 +136,9 @@ void TestRenameService::otherFileSystemFailsWithoutCopy()
     const FolderFiles before = Snapshot(dir.path());
 
     NativeRenameService service;
-    QString error;
-    QVERIFY(!service.rename(from, other.filePath(QStringLiteral("a.txt")), &error));
-    QVERIFY(!error.isEmpty());
+    const MoveResult result = service.rename(from, other.filePath(QStringLiteral("a.txt")));
+    QVERIFY(!result.done);
+    QVERIFY(!result.error.isEmpty());
 
     QCOMPARE(Snapshot(dir.path()), before);
     QVERIFY(Snapshot(other.path()).isEmpty());

@@ -101,7 +101,7 @@ inline Rules MakeRules(int mode, const QString &prefix, bool count, const QStrin
 
 // The main window over a folder of its own, shown and made active, holding
 // the named files (a name with "/" makes its sub-folder), each with its own
-// content.
+// content; the folder lies below `under` when one is given.
 struct WindowSession {
     QTemporaryDir root;
     QString folder;
@@ -111,7 +111,8 @@ struct WindowSession {
     FolderFiles before;
 
     explicit WindowSession(const QStringList &names, const QString &folderName = QStringLiteral("photos"),
-                           bool recordedBoxes = true)
+                           bool recordedBoxes = true, const QString &under = QDir::tempPath())
+        : root(under + QLatin1String("/session-XXXXXX"))
     {
         folder = root.filePath(folderName);
         if (!QDir().mkpath(folder))

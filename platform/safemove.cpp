@@ -1,0 +1,285 @@
+#include "platform/safemove.h"
+
+#include <QFile>
+
+#ifdef Q_OS_WIN
+#include <windows.h>
+#else
+#include <QStorageInfo>
+#include <QUuid>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+namespace {
+
+MoveResult moved()
+{
+    MoveResult result;
+    result.done = true;
+    return result;
+}
+
+} // namespace
+
+#ifdef Q_OS_WIN
+
+MoveResult SafeMove::move(const QString &from, const QString &to)
+{
+    // Without MOVEFILE_REPLACE_EXISTING an existing target makes the call
+    // fail; without MOVEFILE_COPY_ALLOWED a move to another volume fails. A
+    // change of letter case alone succeeds.
+    if (MoveFileExW(reinterpret_cast<LPCWSTR>(from.utf16()), reinterpret_cast<LPCWSTR>(to.utf16()), 0))
+        return moved();
+    MoveResult result;
+    result.code = int(GetLastError());
+    result.error = qt_error_string(result.code);
+    return result;
+}
+
+#else
+
+namespace {
+
+MoveResult failed(int code)
+{
+    MoveResult result;
+    result.code = code;
+    result.error = QString::fromLocal8Bit(std::strerror(code));
+    return result;
+}
+
+// 0 when nothing has the name, EEXIST when something has, otherwise the
+// error that keeps us from knowing. The file system is asked afresh: a FUSE
+// volume whose names ignore case keeps a name it has once answered for as
+// long as its cache lasts, even after the file moved away.
+int absence(const QString &path)
+{
+    struct statx st { };
+    if (::statx(AT_FDCWD, QFile::encodeName(path).constData(), AT_SYMLINK_NOFOLLOW | AT_STATX_FORCE_SYNC,
+                STATX_TYPE, &st)
+        == 0)
+        return EEXIST;
+    return errno == ENOENT ? 0 : errno;
+}
+
+bool present(const QString &path)
+{
+    return absence(path) == EEXIST;
+}
+
+// Two names of one file; only where hard links work do its numbers say so.
+bool sameFile(const QString &a, const QString &b)
+{
+    struct stat sa { };
+    struct stat sb { };
+    return ::lstat(QFile::encodeName(a).constData(), &sa) == 0
+        && ::lstat(QFile::encodeName(b).constData(), &sb) == 0 && sa.st_dev == sb.st_dev
+        && sa.st_ino == sb.st_ino;
+}
+
+QString folderOf(const QString &path)
+{
+    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+    return slash <= 0 ? QStringLiteral("/") : path.left(slash);
+}
+
+QString nameOf(const QString &path)
+{
+    return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
+}
+
+bool hasFatRefusedCharacter(QStringView name)
+{
+    for (const QChar c : name) {
+        if (c.unicode() < 0x20 || QStringView(u"<>:\"\\|?*").contains(c))
+            return true;
+    }
+    return false;
+}
+
+// Whether the folder's own listing holds this very spelling.
+bool listed(const QString &folder, const QString &name)
+{
+    DIR *dir = ::opendir(QFile::encodeName(folder).constData());
+    if (!dir)
+        return false;
+    const QByteArray wanted = QFile::encodeName(name);
+    bool found = false;
+    while (const dirent *entry = ::readdir(dir)) {
+        if (wanted == entry->d_name) {
+            found = true;
+            break;
+        }
+    }
+    ::closedir(dir);
+    return found;
+}
+
+// The new name is made as a second name of the file, which fails when the
+// name is taken, and only then is the present name removed. The name is
+// checked free first, so that an existing second name of the same file is
+// never taken for a link just made.
+MoveResult linkThenUnlink(const QString &from, const QString &to, bool *linked)
+{
+    const QByteArray src = QFile::encodeName(from);
+    const QByteArray dst = QFile::encodeName(to);
+    if (const int taken = absence(to))
+        return failed(taken);
+    if (::link(src.constData(), dst.constData()) != 0) {
+        const int error = errno;
+        // A link reported failed that was made all the same counts as made.
+        if (!sameFile(from, to))
+            return failed(error);
+    }
+    *linked = true;
+    if (::unlink(src.constData()) == 0)
+        return moved();
+    MoveResult result = failed(errno);
+    if (absence(from) == 0)
+        return moved(); // removed all the same
+    // The present name is still there: the new one goes again, but only
+    // while the present name is confirmed to be the same file.
+    if (sameFile(from, to) && (::unlink(dst.constData()) == 0 || absence(to) == 0))
+        return result;
+    result.error += QStringLiteral("; the file also has the name %1").arg(to);
+    return result;
+}
+
+// Where a file system has neither the no-replace rename nor hard links, the
+// new name is checked free and then the file renamed. A file that another
+// program makes under that name between the two steps is replaced; such a
+// file system offers nothing safer.
+MoveResult checkedRename(const QString &from, const QString &to)
+{
+    if (const int taken = absence(to))
+        return failed(taken);
+    if (::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0)
+        return moved();
+    const int error = errno;
+    // A rename reported failed that took place all the same counts as done.
+    if (absence(from) == 0 && present(to))
+        return moved();
+    return failed(error);
+}
+
+} // namespace
+
+// A batch moves file after file into one folder, whose volume is looked up
+// again after a second or a failure, so that a card put in at the same place
+// later is taken for what it is.
+SafeMove::Volume *SafeMove::volumeOf(QStringView folder, int *error)
+{
+    if (m_lastVolume && folder == m_lastFolder && m_lastLookup.elapsed() < 1000)
+        return m_lastVolume;
+    // Only the device number is wanted, which needs no fresh look at the
+    // folder; a network or FUSE volume would be asked for it on every file.
+    const QString path = folder.toString();
+    struct statx st { };
+    if (::statx(AT_FDCWD, QFile::encodeName(path).constData(), AT_STATX_DONT_SYNC, STATX_TYPE, &st) != 0) {
+        *error = errno;
+        return nullptr;
+    }
+    const quint64 device = (quint64(st.stx_dev_major) << 32) | st.stx_dev_minor;
+    auto found = m_volumes.find(device);
+    if (found == m_volumes.end()) {
+        static const QByteArrayList fatTypes
+            = {"vfat",    "msdos",      "exfat",        "ntfs",         "ntfs3",
+               "fuseblk", "fuse.exfat", "fuse.fusefat", "fuse.ntfs-3g", "fuse.exfat-fuse"};
+        found = m_volumes.emplace(device, Volume()).first;
+        found->second.fatNames = fatTypes.contains(QStorageInfo(path).fileSystemType());
+    }
+    m_lastFolder = path;
+    m_lastVolume = &found->second;
+    m_lastLookup.start();
+    return m_lastVolume;
+}
+
+MoveResult SafeMove::moveBy(Volume &volume, const QString &from, const QString &to)
+{
+    if (volume.route == Route::NoReplace) {
+        if (::renameat2(AT_FDCWD, QFile::encodeName(from).constData(), AT_FDCWD,
+                        QFile::encodeName(to).constData(), RENAME_NOREPLACE)
+            == 0)
+            return moved();
+        if (errno != EINVAL && errno != ENOSYS)
+            return failed(errno);
+        // Refused by this file system: this file tries a hard link, and what
+        // it finds decides the route of every later file of the volume. A
+        // link refused as not permitted means none are (as on FAT through
+        // FUSE).
+        bool linked = false;
+        MoveResult result = linkThenUnlink(from, to, &linked);
+        if (linked)
+            volume.route = Route::Link;
+        if (linked || (result.code != EPERM && result.code != EOPNOTSUPP && result.code != ENOSYS))
+            return result;
+        volume.route = Route::CheckedRename;
+    } else if (volume.route == Route::Link) {
+        bool linked = false;
+        return linkThenUnlink(from, to, &linked);
+    }
+    return checkedRename(from, to);
+}
+
+// Where names ignore letter case the new spelling names the file itself, so
+// the file goes through a free temporary name, visible like the file, and
+// back to its present name if the second step fails.
+MoveResult SafeMove::throughTemporary(Volume &volume, const QString &from, const QString &to)
+{
+    const QString temporary = folderOf(to) + QLatin1String("/quorlane-")
+        + QUuid::createUuid().toString(QUuid::Id128) + QLatin1String(".tmp");
+    MoveResult result = moveBy(volume, from, temporary);
+    if (!result.done)
+        return result;
+    result = moveBy(volume, temporary, to);
+    if (!result.done && !moveBy(volume, temporary, from).done)
+        result.strandedAt = temporary;
+    return result;
+}
+
+MoveResult SafeMove::move(const QString &from, const QString &to)
+{
+    const qsizetype slash = to.lastIndexOf(QLatin1Char('/'));
+    const QStringView folder = slash <= 0 ? QStringView(u"/") : QStringView(to).left(slash);
+    const QStringView newName = QStringView(to).mid(slash + 1);
+    int error = 0;
+    Volume *found = volumeOf(folder, &error);
+    if (!found)
+        return failed(error);
+    Volume &volume = *found;
+    if (volume.fatNames && hasFatRefusedCharacter(newName)) {
+        MoveResult refused = failed(EINVAL);
+        refused.error = QStringLiteral("This drive cannot hold a name with < > : \" \\ | ? * or a control "
+                                       "character.");
+        return refused;
+    }
+    MoveResult result = moveBy(volume, from, to);
+    if (!result.done)
+        m_lastVolume = nullptr;
+    if (result.code != EEXIST)
+        return result;
+    // The new name is taken. When it differs from the present one only in
+    // letter case, it may be the file itself: so it is where the folder's
+    // own listing shows the present spelling and not the new one (the file's
+    // numbers cannot tell, as some file systems give each spelling its own).
+    const QString presentName = nameOf(from);
+    if (folderOf(from) != folder || presentName == newName
+        || presentName.compare(newName, Qt::CaseInsensitive) != 0)
+        return result;
+    const QString folderPath = folder.toString();
+    if (!volume.ignoresCase) {
+        if (!listed(folderPath, presentName) || listed(folderPath, newName.toString()))
+            return result;
+        volume.ignoresCase = true;
+    }
+    return throughTemporary(volume, from, to);
+}
+
+#endif

@@ -1,0 +1,98 @@
+#!/usr/bin/python3
+"""A passthrough file system that fails one chosen call, for the tests.
+
+    faultfs.py BACKING MOUNTPOINT PLAN
+
+Everything done below MOUNTPOINT is done to BACKING. Once the file PLAN
+exists, it holds "OP N WHEN [die]": the Nth rename, link, unlink or write
+from then on fails with EIO before it is carried out (WHEN "before") or after
+("after"); with "die" the file system ends there, as a card pulled out.
+"""
+import ctypes
+import errno
+import os
+import sys
+
+from fusepy import FUSE, FuseOSError, Operations
+
+libc = ctypes.CDLL(None, use_errno=True)
+STAT_FIELDS = ('st_mode', 'st_ino', 'st_nlink', 'st_uid', 'st_gid', 'st_size',
+               'st_atime', 'st_mtime', 'st_ctime')
+
+
+class FaultFS(Operations):
+    def __init__(self, root, plan):
+        self.root, self.plan_file, self.plan, self.count = root, plan, None, 0
+
+    def _path(self, path):
+        return os.path.join(self.root, path.lstrip('/'))
+
+    def _counted(self, op, call):
+        if self.plan is None and os.path.exists(self.plan_file):
+            with open(self.plan_file) as f:
+                self.plan = f.read().split()
+        hit = bool(self.plan) and self.plan[0] == op
+        if hit:
+            self.count += 1
+            hit = self.count == int(self.plan[1])
+        if hit and self.plan[2] == 'before':
+            self._fail()
+        result = call()
+        if hit:
+            self._fail()
+        return result
+
+    def _fail(self):
+        if 'die' in self.plan:
+            os._exit(1)
+        raise FuseOSError(errno.EIO)
+
+    def getattr(self, path, fh=None):
+        # Asked afresh (AT_STATX_FORCE_SYNC), as this layer was: a FUSE card
+        # below would otherwise answer from its cache for a name moved away.
+        full = self._path(path)
+        if libc.statx(-100, os.fsencode(full), 0x2100, 1, ctypes.create_string_buffer(256)) != 0:
+            raise FuseOSError(ctypes.get_errno())
+        st = os.lstat(full)
+        return {key: getattr(st, key) for key in STAT_FIELDS}
+
+    def readdir(self, path, fh):
+        return ['.', '..'] + os.listdir(self._path(path))
+
+    def open(self, path, flags):
+        return os.open(self._path(path), flags)
+
+    def create(self, path, mode, fi=None):
+        return os.open(self._path(path), os.O_WRONLY | os.O_CREAT | os.O_TRUNC, mode)
+
+    def read(self, path, size, offset, fh):
+        return os.pread(fh, size, offset)
+
+    def write(self, path, data, offset, fh):
+        return self._counted('write', lambda: os.pwrite(fh, data, offset))
+
+    def truncate(self, path, length, fh=None):
+        os.truncate(self._path(path), length)
+
+    def release(self, path, fh):
+        os.close(fh)
+
+    def mkdir(self, path, mode):
+        os.mkdir(self._path(path), mode)
+
+    def rmdir(self, path):
+        os.rmdir(self._path(path))
+
+    def rename(self, old, new):
+        self._counted('rename', lambda: os.rename(self._path(old), self._path(new)))
+
+    def link(self, target, source):
+        self._counted('link', lambda: os.link(self._path(source), self._path(target)))
+
+    def unlink(self, path):
+        self._counted('unlink', lambda: os.unlink(self._path(path)))
+
+
+if __name__ == '__main__':
+    backing, mountpoint, plan = sys.argv[1:4]
+    FUSE(FaultFS(backing, plan), mountpoint, foreground=False, nothreads=True, use_ino=True)
