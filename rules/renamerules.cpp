@@ -37,6 +37,8 @@ QString ApplyCase(const QString &text, CaseMode mode, const QLocale &locale)
 
 QString ApplyCaseToName(const QString &path, CaseMode mode, const QLocale &locale)
 {
+    if (mode == CaseMode::Unchanged)
+        return path;
     qsizetype nameStart = path.lastIndexOf(QLatin1Char('/')) + 1;
 #ifdef Q_OS_WIN
     nameStart = std::max(nameStart, path.lastIndexOf(QLatin1Char('\\')) + 1);

@@ -5,6 +5,7 @@
 
 #include <QItemSelectionModel>
 #include <QMouseEvent>
+#include <QStringBuilder>
 #include <algorithm>
 #include <utility>
 #include <vector>
@@ -78,9 +79,9 @@ QString FullPath(const QString &folder, const QString &name)
     if (folder.endsWith(QLatin1Char('/')) || folder.endsWith(QLatin1Char('\\')))
         return folder + name;
 #ifdef Q_OS_WIN
-    return folder + QLatin1Char('\\') + name;
+    return folder % QLatin1Char('\\') % name;
 #else
-    return folder + QLatin1Char('/') + name;
+    return folder % QLatin1Char('/') % name;
 #endif
 }
 
