@@ -19,7 +19,7 @@ namespace {
 
 const QByteArray Header = "Quorlane batch journal 1";
 
-QByteArray encoded(const QString &text)
+QByteArray encoded(QStringView text)
 {
     return text.toUtf8().toPercentEncoding();
 }
@@ -73,9 +73,9 @@ bool BatchJournal::write(const JournalBatch &batch)
     content += batch.kind == JournalBatch::Kind::Rename ? "kind rename\n" : "kind delete\n";
     content += "folder " + encoded(batch.folder) + '\n';
     content += "counter " + encoded(batch.counterStart) + '\n';
-    for (const auto &[from, to] : batch.moves)
-        content += "move " + encoded(from) + ' ' + encoded(to) + '\n';
-    content += "moves " + QByteArray::number(batch.moves.size()) + '\n';
+    for (qsizetype k = 0; k < batch.from.size(); ++k)
+        content += "move " + encoded(batch.from.at(k)) + ' ' + encoded(batch.to.at(k)) + '\n';
+    content += "moves " + QByteArray::number(batch.from.size()) + '\n';
     if (!writeWhole(fileOf(batch.folder, ".batch"), content)) {
         m_id.clear();
         forget(batch.folder);
@@ -112,19 +112,20 @@ std::optional<JournalBatch> BatchJournal::last(const QString &folder) const
             batch.folder = decoded(words.at(1));
         else if (key == "counter" && words.size() == 2)
             batch.counterStart = decoded(words.at(1));
-        else if (key == "move" && words.size() == 3)
-            batch.moves.append({decoded(words.at(1)), decoded(words.at(2))});
-        else if (key == "moves" && words.size() == 2)
+        else if (key == "move" && words.size() == 3) {
+            batch.from.append(decoded(words.at(1)));
+            batch.to.append(decoded(words.at(2)));
+        } else if (key == "moves" && words.size() == 2)
             counted = words.at(1).toLongLong();
     }
     // A file of another folder with the same key, or one cut short.
-    if (batch.folder != folder || counted != batch.moves.size() || id.isEmpty())
+    if (batch.folder != folder || counted != batch.from.size() || id.isEmpty())
         return std::nullopt;
 
     const QList<QByteArray> end = readWhole(fileOf(folder, ".end")).trimmed().split(' ');
     bool ok = false;
     const int done = end.size() == 2 && end.at(0) == id ? end.at(1).toInt(&ok) : 0;
-    if (ok && done >= 0 && done <= batch.moves.size())
+    if (ok && done >= 0 && done <= batch.from.size())
         batch.done = done;
     return batch;
 }

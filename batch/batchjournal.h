@@ -1,10 +1,10 @@
 #pragma once
 
-#include <QList>
+#include "platform/folderreader.h"
+
 #include <QString>
 
 #include <optional>
-#include <utility>
 
 // One batch as the journal keeps it, so that it can be taken back.
 struct JournalBatch {
@@ -15,9 +15,11 @@ struct JournalBatch {
     QString folder;
     // The counter start's text before the batch.
     QString counterStart;
-    // In run order. A rename: the present path and the new path; a delete:
-    // the file's path and where it lies in the trash.
-    QList<std::pair<QString, QString>> moves;
+    // The moves in run order, the k-th from from.at(k) to to.at(k). A rename:
+    // the present name and the new name, both within the folder; a delete:
+    // the file's name and where it lies in the trash.
+    FileNames from;
+    FileNames to;
     // How many moves the run carried out; empty when the run never recorded
     // its end (the program was killed, the machine went off).
     std::optional<int> done;

@@ -22,8 +22,20 @@ void FileRenamer::Delete_Click()
     // The list is not re-read during the walk, so the indexes stay valid
     // while the files leave the folder.
     const SelectedRows rows = File1->selectedRows();
-    for (int k = 0; k < rows.count(); ++k)
-        DelToRecycBin(FullPath(folder, File1->list(rows.row(k))));
+    // Where each file went is kept, so that the batch can come back.
+    JournalBatch batch{JournalBatch::Kind::Delete, folder, QString(), {}, {}, std::nullopt};
+    for (int k = 0; k < rows.count(); ++k) {
+        const QString name = File1->list(rows.row(k));
+        QString placeInTrash;
+        if (DelToRecycBin(FullPath(folder, name), &placeInTrash)) {
+            batch.from.append(name);
+            batch.to.append(placeInTrash);
+        }
+    }
+    if (batch.from.size() > 0) {
+        batch.done = int(batch.from.size());
+        m_journal.write(batch);
+    }
     m_services.pointer->set(Pointer::Arrow);
     File1->refresh();
     List1->clear();
@@ -32,11 +44,11 @@ void FileRenamer::Delete_Click()
 // A file that cannot go to the trash is named with the reason, and the run
 // goes on with the next file. The message says the file stays where it is
 // only when it is still there.
-void FileRenamer::DelToRecycBin(const QString &path)
+bool FileRenamer::DelToRecycBin(const QString &path, QString *placeInTrash)
 {
     QString error;
-    if (m_services.trash->moveToTrash(path, &error))
-        return;
+    if (m_services.trash->moveToTrash(path, &error, placeInTrash))
+        return true;
     m_services.pointer->set(Pointer::Arrow);
     const QFileInfo file(path);
     const QString text = file.exists() || file.isSymLink()
@@ -45,4 +57,5 @@ void FileRenamer::DelToRecycBin(const QString &path)
     m_services.messageBox->show(text.arg(QDir::toNativeSeparators(path), error), MsgBox::Ok,
                                 QStringLiteral("Quorlane"));
     m_services.pointer->set(Pointer::Busy);
+    return false;
 }

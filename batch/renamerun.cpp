@@ -52,18 +52,34 @@ void FileRenamer::Rename_Click()
 
     const RenameRules rules = ReadRules();
     const QString folder = File1->path();
-    m_counter = *start;
-    FormatCounter(m_counter); // the counter boxes follow the tick
+    FormatCounter(*start); // the counter boxes follow the tick
+    // Every new name is composed before the first file is touched, so that
+    // the journal holds the whole batch and it can be taken back. A batch
+    // whose journal cannot be written runs all the same.
+    JournalBatch batch{JournalBatch::Kind::Rename, folder, CounterStart->text(), {}, {}, std::nullopt};
+    const FileNames &names = File1->fileNames();
+    const QLocale locale;
     for (int k = 0; k < rows.count(); ++k) {
-        const QString present = File1->list(rows.row(k));
-        const QString newName = AssembleName(rules, present, m_counter);
-        const MoveResult result = RenameOneFile(FullPath(folder, present), FullPath(folder, newName));
+        const QStringView present = names.at(rows.row(k));
+        batch.from.append(present);
+        batch.to.append(ComposeName(rules, present.toString(), *start + k, locale));
+    }
+    const bool journaled = m_journal.write(batch);
+
+    m_counter = *start;
+    for (int k = 0; k < rows.count(); ++k) {
+        const MoveResult result
+            = RenameOneFile(FullPath(folder, batch.from.at(k)), FullPath(folder, batch.to.at(k)));
         if (!result.done) {
+            if (journaled)
+                m_journal.recordEnd(k);
             fail(result.strandedAt);
             return;
         }
         ++m_counter;
     }
+    if (journaled)
+        m_journal.recordEnd(rows.count());
 
     File1->refresh();
     CounterStart->setText(NumberToText(m_counter));
@@ -72,10 +88,9 @@ void FileRenamer::Rename_Click()
         m_services.focus->moveTo(Prefixtext);
 }
 
-// The letter case of the current mode changes the file's own name only, by
-// the same rule as the preview's.
+// The new path already has the letter case of the current mode: the case is
+// part of the composition, the same for the preview and the run.
 MoveResult FileRenamer::RenameOneFile(const QString &presentPath, const QString &newPath)
 {
-    const QString target = ApplyCaseToName(newPath, CaseMode(SelectedOption(Option2)), QLocale());
-    return m_services.rename->rename(presentPath, target);
+    return m_services.rename->rename(presentPath, newPath);
 }

@@ -1,5 +1,6 @@
 #include "platform/folderreader.h"
 
+#include <QDir>
 #include <QFile>
 
 #if defined(Q_OS_LINUX)
@@ -11,7 +12,6 @@
 #include <QFileInfo>
 #endif
 #ifdef Q_OS_WIN
-#include <QDir>
 #include <windows.h>
 #endif
 
@@ -31,6 +31,13 @@ QStringList FileNames::toStringList() const
     for (qsizetype i = 0; i < size(); ++i)
         names.append(at(i).toString());
     return names;
+}
+
+QSet<QString> ListEveryName(const QString &folder)
+{
+    const QStringList names
+        = QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    return QSet<QString>(names.cbegin(), names.cend());
 }
 
 #if defined(Q_OS_LINUX)

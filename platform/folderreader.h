@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QList>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <QStringView>
@@ -42,3 +43,8 @@ private:
 // files on Windows), and no name that the file system's encoding cannot carry
 // back to the same file. A link to an ordinary file counts as one.
 FileNames ListFileNames(const QString &folder);
+
+// Every name in a folder exactly as the file system spells it, hidden files
+// and sub-folders included: where names ignore letter case, whether a name is
+// there in this very spelling.
+QSet<QString> ListEveryName(const QString &folder);

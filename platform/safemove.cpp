@@ -1,5 +1,7 @@
 #include "platform/safemove.h"
 
+#include "platform/folderreader.h"
+
 #include <QFile>
 
 #ifdef Q_OS_WIN
@@ -11,7 +13,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -102,24 +103,6 @@ bool hasFatRefusedCharacter(QStringView name)
             return true;
     }
     return false;
-}
-
-// Whether the folder's own listing holds this very spelling.
-bool listed(const QString &folder, const QString &name)
-{
-    DIR *dir = ::opendir(QFile::encodeName(folder).constData());
-    if (!dir)
-        return false;
-    const QByteArray wanted = QFile::encodeName(name);
-    bool found = false;
-    while (const dirent *entry = ::readdir(dir)) {
-        if (wanted == entry->d_name) {
-            found = true;
-            break;
-        }
-    }
-    ::closedir(dir);
-    return found;
 }
 
 // The new name is made as a second name of the file, which fails when the
@@ -275,7 +258,8 @@ MoveResult SafeMove::move(const QString &from, const QString &to)
         return result;
     const QString folderPath = folder.toString();
     if (!volume.ignoresCase) {
-        if (!listed(folderPath, presentName) || listed(folderPath, newName.toString()))
+        const QSet<QString> listed = ListEveryName(folderPath);
+        if (!listed.contains(presentName) || listed.contains(newName.toString()))
             return result;
         volume.ignoresCase = true;
     }

@@ -162,8 +162,8 @@ QByteArray recordedPath(const Trash &trash, const QFileInfo &file)
 // no other record has (made so that it fails when one exists), then the file
 // takes that name in files/ without replacing anything. A failure removes the
 // record again, unless the file did reach files/, and every folder this
-// attempt made.
-MoveResult moveIntoTrash(SafeMove &move, Trash &trash, const QString &path)
+// attempt made. Done, `placeInTrash` is the file's path in files/.
+MoveResult moveIntoTrash(SafeMove &move, Trash &trash, const QString &path, QString *placeInTrash)
 {
     MoveResult result;
     const QString files = trash.path + QLatin1String("/files");
@@ -199,8 +199,10 @@ MoveResult moveIntoTrash(SafeMove &move, Trash &trash, const QString &path)
         }
         const QString target = files + QLatin1Char('/') + name;
         result = move.move(path, target);
-        if (result.done)
+        if (result.done) {
+            *placeInTrash = target;
             return result;
+        }
         const QFileInfo taken(target);
         if (result.code == EEXIST || (!taken.exists() && !taken.isSymLink()))
             ::unlink(recordPath.constData());
@@ -215,7 +217,7 @@ MoveResult moveIntoTrash(SafeMove &move, Trash &trash, const QString &path)
 
 } // namespace
 
-bool QtTrashService::moveToTrash(const QString &path, QString *error)
+bool QtTrashService::moveToTrash(const QString &path, QString *error, QString *placeInTrash)
 {
     // A NUL ends a path for the system's calls, which would then act on
     // another file than the one named.
@@ -240,9 +242,10 @@ bool QtTrashService::moveToTrash(const QString &path, QString *error)
     const QString folder = file.absolutePath();
     const bool homeVolume = sameFileSystem(folder, homeTrash());
     MoveResult result;
+    QString place;
     if (homeVolume) {
         Trash home{homeTrash(), QString(), {}};
-        result = moveIntoTrash(m_move, home, path);
+        result = moveIntoTrash(m_move, home, path, &place);
         if (!result.done)
             removeMade(home.made);
     }
@@ -253,18 +256,59 @@ bool QtTrashService::moveToTrash(const QString &path, QString *error)
             *error = QStringLiteral("No trash can be made on the drive of this file.");
             return false;
         }
-        result = moveIntoTrash(m_move, trash, path);
+        result = moveIntoTrash(m_move, trash, path, &place);
         if (!result.done)
             removeMade(trash.made);
     }
     *error = result.error;
+    if (result.done && placeInTrash)
+        *placeInTrash = place;
     return result.done;
 #else
     QFile trashFile(path);
-    if (trashFile.moveToTrash())
+    if (trashFile.moveToTrash()) {
+        if (placeInTrash)
+            *placeInTrash = trashFile.fileName();
         return true;
+    }
     *error = trashFile.errorString().isEmpty() ? QStringLiteral("The trash cannot be written.")
                                                : trashFile.errorString();
     return false;
 #endif
 }
+
+#if defined(Q_OS_UNIX) && !defined(Q_OS_DARWIN)
+
+bool QtTrashService::canRestore() const
+{
+    return true;
+}
+
+// The record of a file in files/ is info/<its name>.trashinfo beside it.
+MoveResult QtTrashService::restore(const QString &placeInTrash, const QString &path)
+{
+    MoveResult result = m_move.move(placeInTrash, path);
+    if (result.done) {
+        const QFileInfo place(placeInTrash);
+        QFile::remove(QFileInfo(place.absolutePath()).absolutePath() + QLatin1String("/info/")
+                      + place.fileName() + QLatin1String(".trashinfo"));
+    }
+    return result;
+}
+
+#else
+
+// The recycle bin offers no way back to a program: a file manager restores.
+bool QtTrashService::canRestore() const
+{
+    return false;
+}
+
+MoveResult QtTrashService::restore(const QString &, const QString &)
+{
+    MoveResult result;
+    result.error = QStringLiteral("The recycle bin gives files back only through the file manager.");
+    return result;
+}
+
+#endif

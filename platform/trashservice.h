@@ -10,13 +10,21 @@
 class TrashService {
 public:
     virtual ~TrashService() = default;
-    // True when the file is in the trash; otherwise false with the reason.
-    virtual bool moveToTrash(const QString &path, QString *error) = 0;
+    // True when the file is in the trash, and `placeInTrash` (when given)
+    // says where it lies there; otherwise false with the reason.
+    virtual bool moveToTrash(const QString &path, QString *error, QString *placeInTrash = nullptr) = 0;
+    // Whether this platform lets the program take a file back itself.
+    virtual bool canRestore() const = 0;
+    // Moves a file from its place in the trash back to `path`, never
+    // replacing a file that has that name now, and drops its trash record.
+    virtual MoveResult restore(const QString &placeInTrash, const QString &path) = 0;
 };
 
 class QtTrashService : public TrashService {
 public:
-    bool moveToTrash(const QString &path, QString *error) override;
+    bool moveToTrash(const QString &path, QString *error, QString *placeInTrash = nullptr) override;
+    bool canRestore() const override;
+    MoveResult restore(const QString &placeInTrash, const QString &path) override;
 
 private:
     SafeMove m_move; // what each volume offers, learned once

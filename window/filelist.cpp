@@ -74,10 +74,10 @@ FileNames ReadFolder(const QString &folder, const QString &pattern)
     return sorted;
 }
 
-QString FullPath(const QString &folder, const QString &name)
+QString FullPath(const QString &folder, QStringView name)
 {
     if (folder.endsWith(QLatin1Char('/')) || folder.endsWith(QLatin1Char('\\')))
-        return folder + name;
+        return folder % name;
 #ifdef Q_OS_WIN
     return folder % QLatin1Char('\\') % name;
 #else

@@ -33,7 +33,7 @@ FileNames ReadFolder(const QString &folder, const QString &pattern);
 
 // The full path of an entry: a folder that ends with its separator (a root
 // such as C:\ or /) is joined without adding another one.
-QString FullPath(const QString &folder, const QString &name);
+QString FullPath(const QString &folder, QStringView name);
 
 // The file list: a folder, a pattern, the entries and their selection.
 class FileList : public QListView {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "batch/batchjournal.h"
 #include "rules/renamerules.h"
 
 #include <QList>
@@ -86,7 +87,15 @@ public:
     void Rename_Click();
     MoveResult RenameOneFile(const QString &presentPath, const QString &newPath);
     void Delete_Click();
-    void DelToRecycBin(const QString &path);
+    // True when the file went to the trash, and where it lies there.
+    bool DelToRecycBin(const QString &path, QString *placeInTrash = nullptr);
+
+    // Taking back the last rename or delete batch of the folder shown.
+    std::optional<JournalBatch> UndoableBatch() const;
+    int MovesDone(const JournalBatch &batch) const;
+    static QString UndoText(const JournalBatch &batch, int done);
+    void UndoLastBatch();
+    void File1_ContextMenu(const QPoint &position);
 
     void Form_Load();
     void Form_Unload();
@@ -132,5 +141,6 @@ private:
     QButtonGroup *m_option2Group;
     qint32 m_counter = 0;
     int m_selectedCount = 0;
+    BatchJournal m_journal;
     bool m_label2Pressed = false;
 };

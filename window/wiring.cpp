@@ -12,8 +12,10 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QShortcut>
 #include <QSignalBlocker>
 
 void FileRenamer::wireEvents()
@@ -56,6 +58,26 @@ void FileRenamer::wireEvents()
     connect(SelectNone, &QPushButton::clicked, this, &FileRenamer::SelectNone_Click);
     connect(Rename, &QPushButton::clicked, this, &FileRenamer::Rename_Click);
     connect(Delete, &QPushButton::clicked, this, &FileRenamer::Delete_Click);
+    // The file list's menu and Ctrl+Z while it has the focus take the last
+    // batch back; in a text box Ctrl+Z stays the box's own undo.
+    File1->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(File1, &QWidget::customContextMenuRequested, this, &FileRenamer::File1_ContextMenu);
+    auto *undo = new QShortcut(QKeySequence::Undo, File1, nullptr, nullptr, Qt::WidgetShortcut);
+    connect(undo, &QShortcut::activated, this, &FileRenamer::UndoLastBatch);
+}
+
+// The menu is shown without waiting for it: its entry runs when picked.
+void FileRenamer::File1_ContextMenu(const QPoint &position)
+{
+    const std::optional<JournalBatch> batch = UndoableBatch();
+    const int done = batch ? MovesDone(*batch) : 0;
+    auto *menu = new QMenu(File1);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    QAction *undo = menu->addAction(done > 0 ? UndoText(*batch, done) : QStringLiteral("Undo"));
+    undo->setShortcut(QKeySequence::Undo);
+    undo->setEnabled(done > 0);
+    connect(undo, &QAction::triggered, this, &FileRenamer::UndoLastBatch);
+    menu->popup(File1->viewport()->mapToGlobal(position));
 }
 
 // Every change of the prefix mode starts with the counter switched off; the

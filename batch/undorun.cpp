@@ -1,0 +1,107 @@
+// Taking a batch back: the last rename or delete of the folder shown, as the
+// journal keeps it. Files move back last first, by the same never-replacing
+// move as the runs; a file whose name another file took meanwhile stays
+// where it is, and one message at the end names every such file.
+#include "platform/platformservices.h"
+#include "window/filelist.h"
+#include "window/filerenamer.h"
+#include "window/previewlist.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QLineEdit>
+
+namespace {
+
+// Files named in the message, at most; the rest are counted.
+constexpr int MaxNamed = 10;
+
+bool onDisk(const QString &path)
+{
+    const QFileInfo file(path);
+    return file.exists() || file.isSymLink();
+}
+
+} // namespace
+
+std::optional<JournalBatch> FileRenamer::UndoableBatch() const
+{
+    std::optional<JournalBatch> batch = m_journal.last(File1->path());
+    if (batch && batch->kind == JournalBatch::Kind::Delete && !m_services.trash->canRestore())
+        return std::nullopt;
+    return batch;
+}
+
+// As the run recorded at its end; for a run that never did (the program was
+// killed, the machine went off), as the disk shows it. A run stops at its
+// first failure, so the files it moved are the first ones of the batch: the
+// last move whose new name is there and whose present name is not tells how
+// many. Where names ignore letter case, a new name that differs from the
+// present one only in case is looked for in the folder's own listing.
+int FileRenamer::MovesDone(const JournalBatch &batch) const
+{
+    if (batch.done)
+        return *batch.done;
+    std::optional<QSet<QString>> listed;
+    for (qsizetype k = batch.from.size() - 1; k >= 0; --k) {
+        const QStringView present = batch.from.at(k);
+        const QStringView wanted = batch.to.at(k);
+        bool moved = false;
+        if (present != wanted && present.compare(wanted, Qt::CaseInsensitive) == 0) {
+            if (!listed)
+                listed = ListEveryName(batch.folder);
+            moved = listed->contains(wanted.toString()) && !listed->contains(present.toString());
+        } else {
+            moved = onDisk(FullPath(batch.folder, wanted)) && !onDisk(FullPath(batch.folder, present));
+        }
+        if (moved)
+            return int(k) + 1;
+    }
+    return 0;
+}
+
+QString FileRenamer::UndoText(const JournalBatch &batch, int done)
+{
+    const QString files = done == 1 ? QStringLiteral("1 file") : QStringLiteral("%1 files").arg(done);
+    return batch.kind == JournalBatch::Kind::Rename ? QStringLiteral("Undo rename of %1").arg(files)
+                                                    : QStringLiteral("Restore %1 from the trash").arg(files);
+}
+
+void FileRenamer::UndoLastBatch()
+{
+    const std::optional<JournalBatch> batch = UndoableBatch();
+    if (!batch)
+        return;
+    const bool rename = batch->kind == JournalBatch::Kind::Rename;
+    const QString &folder = batch->folder;
+    m_services.pointer->set(Pointer::Busy);
+    QStringList stayed;
+    for (int k = MovesDone(*batch) - 1; k >= 0; --k) {
+        const QString path = FullPath(folder, batch->from.at(k));
+        const QString place = rename ? FullPath(folder, batch->to.at(k)) : batch->to.at(k).toString();
+        const MoveResult result
+            = rename ? m_services.rename->rename(place, path) : m_services.trash->restore(place, path);
+        if (result.done)
+            continue;
+        const QString reason = onDisk(path)
+            ? QStringLiteral("%1 is taken by another file").arg(batch->from.at(k))
+            : result.error;
+        stayed.append(QDir::toNativeSeparators(place) + QLatin1String(": ") + reason);
+    }
+    m_journal.forget(folder);
+
+    File1->refresh();
+    if (rename)
+        CounterStart->setText(batch->counterStart);
+    List1->clear();
+    m_services.pointer->set(Pointer::Arrow);
+    if (stayed.isEmpty())
+        return;
+    QString text = rename ? QStringLiteral("These files could not go back to their names:")
+                          : QStringLiteral("These files could not come back from the trash:");
+    for (const QString &line : stayed.mid(0, MaxNamed))
+        text += QLatin1Char('\r') + line;
+    if (stayed.size() > MaxNamed)
+        text += QStringLiteral("\rand %1 more").arg(stayed.size() - MaxNamed);
+    m_services.messageBox->show(text, MsgBox::Ok | MsgBox::IconExclamation, QStringLiteral("Quorlane"));
+}
