@@ -6,12 +6,15 @@
 Everything done below MOUNTPOINT is done to BACKING. Once the file PLAN
 exists, it holds "OP N WHEN [die]": the Nth rename, link, unlink or write
 from then on fails with EIO before it is carried out (WHEN "before") or after
-("after"); with "die" the file system ends there, as a card pulled out.
+("after"); with "die" the file system ends there, as a card pulled out; with
+"hang" the call waits until PLAN is removed, then fails before it is carried
+out, as a process killed in the middle of a call leaves it.
 """
 import ctypes
 import errno
 import os
 import sys
+import time
 
 from fusepy import FUSE, FuseOSError, Operations
 
@@ -35,6 +38,10 @@ class FaultFS(Operations):
         if hit:
             self.count += 1
             hit = self.count == int(self.plan[1])
+        if hit and self.plan[2] == 'hang':
+            while os.path.exists(self.plan_file):
+                time.sleep(0.01)
+            self._fail()
         if hit and self.plan[2] == 'before':
             self._fail()
         result = call()
