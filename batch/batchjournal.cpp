@@ -12,16 +12,29 @@
 
 // A batch file: a header line, the batch's id, kind, folder and counter
 // start, one line per move, and a last line with the number of moves, so that
-// a file cut short is never taken for a batch. Every text is percent-encoded
-// UTF-8, so names with blanks, tabs or line breaks stay whole. The end of the
+// a file cut short is never taken for a batch. Every text is UTF-8 with its
+// blanks, control characters and '%' percent-encoded, so names with blanks,
+// tabs or line breaks stay whole. The end of the
 // run is a small file of its own naming the batch's id.
 namespace {
 
 const QByteArray Header = "Quorlane batch journal 1";
 
-QByteArray encoded(QStringView text)
+// Appends a text with the bytes that would break a line into words, '%',
+// blanks and control characters, written as %XX; the rest as it is.
+void appendEncoded(QByteArray &out, QStringView text)
 {
-    return text.toUtf8().toPercentEncoding();
+    static const char hex[] = "0123456789ABCDEF";
+    for (const char c : text.toUtf8()) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte <= ' ' || byte == '%' || byte == 0x7f) {
+            out += '%';
+            out += hex[byte >> 4];
+            out += hex[byte & 15];
+        } else {
+            out += c;
+        }
+    }
 }
 
 QString decoded(const QByteArray &text)
@@ -68,14 +81,21 @@ bool BatchJournal::write(const JournalBatch &batch)
         return false;
     m_folder = batch.folder;
     m_id = QUuid::createUuid().toByteArray(QUuid::Id128);
-    QByteArray content = Header + '\n';
-    content += "id " + m_id + '\n';
+    QByteArray content;
+    content.reserve(3 * (batch.from.characters() + batch.to.characters()) + 8 * batch.from.size() + 1024);
+    content += Header + "\nid " + m_id + '\n';
     content += batch.kind == JournalBatch::Kind::Rename ? "kind rename\n" : "kind delete\n";
-    content += "folder " + encoded(batch.folder) + '\n';
-    content += "counter " + encoded(batch.counterStart) + '\n';
-    for (qsizetype k = 0; k < batch.from.size(); ++k)
-        content += "move " + encoded(batch.from.at(k)) + ' ' + encoded(batch.to.at(k)) + '\n';
-    content += "moves " + QByteArray::number(batch.from.size()) + '\n';
+    content += "folder ";
+    appendEncoded(content, batch.folder);
+    content += "\ncounter ";
+    appendEncoded(content, batch.counterStart);
+    for (qsizetype k = 0; k < batch.from.size(); ++k) {
+        content += "\nmove ";
+        appendEncoded(content, batch.from.at(k));
+        content += ' ';
+        appendEncoded(content, batch.to.at(k));
+    }
+    content += "\nmoves " + QByteArray::number(batch.from.size()) + '\n';
     if (!writeWhole(fileOf(batch.folder, ".batch"), content)) {
         m_id.clear();
         forget(batch.folder);

@@ -85,9 +85,12 @@ void TestUndo::undo_data()
     QTest::newRow("undo/rename/whole-batch-from-menu") << "rename" << abc << abc << ""
                                                        << "menu"
                                                        << "Undo rename of 3 files" << Moves{};
-    QTest::newRow("undo/rename/whole-batch-ctrl-z") << "rename" << abc << abc << ""
-                                                    << "ctrl-z"
-                                                    << "" << Moves{};
+    // The journal keeps names with blanks, '%' and line breaks whole.
+    const QStringList odd
+        = {QStringLiteral("a b.txt"), QStringLiteral("b%41.txt"), QStringLiteral("c\nd\t.txt")};
+    QTest::newRow("undo/rename/odd-names-ctrl-z") << "rename" << odd << odd << ""
+                                                  << "ctrl-z"
+                                                  << "" << Moves{};
     QTest::newRow("undo/rename/stopped-at-second-file")
         << "rename" << QStringList{"a.txt", "b.txt", "xb.txt"} << QStringList{"a.txt", "b.txt"} << ""
         << "menu"
