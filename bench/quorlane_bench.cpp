@@ -8,6 +8,7 @@
 #include "testservices.h"
 #include "volumebench.h"
 
+#include "batch/batchjournal.h"
 #include "rules/numbertext.h"
 #include "rules/renamerules.h"
 #include "window/dirlist.h"
@@ -271,6 +272,22 @@ QList<Row> RenameCase(const QString &base, int count)
         = {{QStringLiteral("4 rename %1 (Rename_Click)").arg(size), Ms(run),
             Ms(bare) + QLatin1String(" renameat2 loop"), Times(bare / run) + QLatin1String(" thr"),
             QStringLiteral("throughput >= 0.8x"), Verdict(bare / run >= 0.8)}};
+
+    // The journal's own share of the run: the batch written and synced, and
+    // its end recorded, as the run does before and after its renames.
+    JournalBatch batch{JournalBatch::Kind::Rename, folder, QStringLiteral("1"), {}, {}, std::nullopt};
+    for (const QString &name : names) {
+        batch.from.append(name);
+        batch.to.append(prefix + name);
+    }
+    BatchJournal journal(w.settingsDir.filePath(QStringLiteral("journal")));
+    const Time kept = MedianMs({[&] {
+        Expect(journal.write(batch) && journal.recordEnd(count),
+               QStringLiteral("4: the journal was not written"));
+    }});
+    rows.append({QStringLiteral("4 journal of %1 renames").arg(size), Ms(kept),
+                 Ms(run) + QLatin1String(" the run"), Times(kept / run), QStringLiteral("-"),
+                 QStringLiteral("-")});
 
     Row peer{QStringLiteral("4 rename %1 (perl rename, peer)").arg(size),
              QStringLiteral("not installed"),
