@@ -107,11 +107,11 @@ void PreviewList::scrollTo(const QModelIndex &index, ScrollHint hint)
         verticalScrollBar()->setValue(row - page / 2);
 }
 
-// Nothing to lay out but the scroll bars: the list view's own layout would
-// visit every line.
+// Nothing to lay out but the scroll bars: the list view's own layout, which
+// is skipped on purpose, would visit every line.
 void PreviewList::doItemsLayout()
 {
-    QAbstractItemView::doItemsLayout();
+    QAbstractItemView::doItemsLayout(); // NOLINT(bugprone-parent-virtual-call)
 }
 
 void PreviewList::updateGeometries()
@@ -121,7 +121,7 @@ void PreviewList::updateGeometries()
     verticalScrollBar()->setPageStep(page);
     verticalScrollBar()->setRange(0, std::max(0, model()->rowCount() - page));
     horizontalScrollBar()->setRange(0, 0); // lines never widen the list
-    QAbstractItemView::updateGeometries();
+    QAbstractItemView::updateGeometries(); // NOLINT(bugprone-parent-virtual-call): not the list view's
 }
 
 int PreviewList::horizontalOffset() const

@@ -27,7 +27,7 @@ QString PickMenuEntry(FileRenamer &w)
     if (!menu || menu->actions().size() != 1)
         return QStringLiteral("no menu");
     QAction *entry = menu->actions().first();
-    const QString text = entry->text() + (entry->isEnabled() ? QString() : QStringLiteral(" (greyed)"));
+    QString text = entry->text() + (entry->isEnabled() ? QString() : QStringLiteral(" (greyed)"));
     if (entry->isEnabled())
         entry->trigger();
     menu->close();
