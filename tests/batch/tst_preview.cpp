@@ -110,16 +110,6 @@ void TestPreview::lines_data()
         << QStringList{"Beach.JPG"} << lower << QStringList{"Beach.JPG"}
         << QStringList{"Beach.JPG" + Arrow + "xbeach.jpg"};
 
-    // A prefix that names a sub-folder: the letter case changes the file's own
-    // name only, as the rename run does.
-    const QStringList withSub = {QStringLiteral("a.txt"), QStringLiteral("Sub/k.txt")};
-    const QStringList caseNames = {"Sub/x.txt", "Sub/X.TXT", "Sub/x.txt"};
-    for (int caseMode = 0; caseMode < 3; ++caseMode) {
-        QTest::addRow("lines/sub-folder-prefix/case-%d", caseMode)
-            << withSub << MakeRules(0, caseMode == 2 ? "Sub/X" : "Sub/x", false, "1", caseMode)
-            << QStringList{"a.txt"} << QStringList{"a.txt" + Arrow + caseNames.at(caseMode)};
-    }
-
     QTest::newRow("lines/no-selection/selected-then-removed")
         << abc << numbered << QStringList{"a.txt", "b.txt", "a.txt", "b.txt"} << QStringList{};
     QTest::newRow("lines/no-selection/empty-folder")
@@ -290,33 +280,24 @@ void TestPreview::pointerBusyThenArrow()
 void TestPreview::largeSelection_data()
 {
     QTest::addColumn<Rules>("rules");
-    QTest::addColumn<QString>("remove");
-    QTest::addColumn<QString>("replaceWith");
-    QTest::addColumn<RenameRules>("composed"); // the rules the lines must follow
+    QTest::addColumn<RenameRules>("composed"); // the rules the lines follow, with Remove and Replace
 
-    const auto composed = [](PrefixMode mode, const QString &prefix, bool count, const QString &pattern,
-                             const QString &remove, const QString &replaceWith, CaseMode caseMode) {
-        return RenameRules{mode, prefix, count, pattern, remove, replaceWith, caseMode};
-    };
+    using P = PrefixMode;
+    using C = CaseMode;
     QTest::newRow("large/replace/counter-forced")
-        << MakeRules(0, "P", false, "1") << QString() << QString()
-        << composed(PrefixMode::Replace, "P", true, "0", {}, {}, CaseMode::Unchanged);
+        << MakeRules(0, "P", false, "1") << RenameRules{P::Replace, "P", true, "0", {}, {}, C::Unchanged};
     Rules before = MakeRules(1, "x_", true, "7");
     before.pattern = QStringLiteral("000");
     QTest::newRow("large/before/counter-edit")
-        << before << "g_0"
-        << "-" << composed(PrefixMode::Before, "x_", true, "000", "g_0", "-", CaseMode::Unchanged);
+        << before << RenameRules{P::Before, "x_", true, "000", "g_0", "-", C::Unchanged};
     QTest::newRow("large/none/prefix-emptied")
-        << MakeRules(2, "Trip", false, "1") << QString() << QString()
-        << composed(PrefixMode::None, {}, false, "0", {}, {}, CaseMode::Unchanged);
+        << MakeRules(2, "Trip", false, "1") << RenameRules{P::None, {}, false, "0", {}, {}, C::Unchanged};
     Rules blank = MakeRules(1, "a", true, "-3", 1);
     blank.pattern = QStringLiteral(" 00");
     QTest::newRow("large/upper/blank-pattern-negative-start")
-        << blank << "Im"
-        << "" << composed(PrefixMode::Before, "a", true, " 00", "Im", {}, CaseMode::Upper);
-    QTest::newRow("large/lower/counter-runs-out")
-        << MakeRules(1, "Z", true, "2147400000", 2) << QString() << QString()
-        << composed(PrefixMode::Before, "Z", true, "0", {}, {}, CaseMode::Lower);
+        << blank << RenameRules{P::Before, "a", true, " 00", "Im", {}, C::Upper};
+    QTest::newRow("large/lower/counter-runs-out") << MakeRules(1, "Z", true, "2147400000", 2)
+                                                  << RenameRules{P::Before, "Z", true, "0", {}, {}, C::Lower};
 }
 
 // A hundred thousand files, all selected but one in the middle: the lines at
@@ -325,8 +306,6 @@ void TestPreview::largeSelection_data()
 void TestPreview::largeSelection()
 {
     QFETCH(Rules, rules);
-    QFETCH(QString, remove);
-    QFETCH(QString, replaceWith);
     QFETCH(RenameRules, composed);
 
     Session s(QStringList{});
@@ -336,8 +315,8 @@ void TestPreview::largeSelection()
     QCOMPARE(s.w->File1->listCount(), LargeCount);
     QVERIFY(QTest::qWaitForWindowExposed(s.w.get()));
     s.apply(rules);
-    s.w->RemoveText->setText(remove);
-    s.w->ReplaceText->setText(replaceWith);
+    s.w->RemoveText->setText(composed.remove);
+    s.w->ReplaceText->setText(composed.replaceWith);
     QTest::mouseClick(s.w->SelectAll, Qt::LeftButton);
     const int gap = LargeCount / 2;
     QVERIFY(s.ctrlClick(s.w->File1->list(gap)));
