@@ -12,7 +12,6 @@
 
 namespace {
 
-const QString Question = QStringLiteral("The File names will be permanently renamed.\rAre you sure ?");
 const QByteArray Other = "another file's content\n";
 
 // Picks the file list's menu entry, as a user does with the right button.
@@ -37,15 +36,11 @@ QString PickMenuEntry(FileRenamer &w)
 // The run that the parent kills: Before with the prefix "x" over every file.
 int RenameInChild(const QString &folder)
 {
-    QTemporaryDir settings;
-    RecordingMessageBox *box = nullptr;
-    const auto services = MakeTestServices(settings.filePath(QStringLiteral("settings.ini")), &box);
-    FileRenamer w(*services);
-    w.Dir1->setPath(folder);
-    w.Option1[1]->setChecked(true);
-    w.Prefixtext->setText(QStringLiteral("x"));
-    w.SelectAll_Click();
-    w.Rename_Click();
+    WindowSession s({}, QStringLiteral("unused"));
+    s.w->Dir1->setPath(folder);
+    s.apply(MakeRules(1, "x", false, "1"));
+    s.w->SelectAll_Click();
+    s.w->Rename_Click();
     return 0;
 }
 
@@ -72,60 +67,48 @@ void TestUndo::initTestCase()
 
 void TestUndo::undo_data()
 {
-    QTest::addColumn<QString>("run");
+    QTest::addColumn<bool>("deleting");
     QTest::addColumn<QStringList>("files");
     QTest::addColumn<QStringList>("selected");
     QTest::addColumn<QString>("taken"); // a name another file takes after the batch
-    QTest::addColumn<QString>("how");
-    QTest::addColumn<QString>("menu");
     QTest::addColumn<Moves>("stays"); // files that keep their new names
+    QTest::addColumn<QString>("how"); // "ctrl-z", "ctrl-z-in-prefix" or the menu entry picked
 
-    const QStringList abc = {QStringLiteral("a.txt"), QStringLiteral("b.txt"), QStringLiteral("c.txt")};
+    const QStringList abc = {"a.txt", "b.txt", "c.txt"};
+    const QStringList ac = {"a.txt", "c.txt"};
     const Moves renamed = {{"a.txt", "xa.txt"}, {"b.txt", "xb.txt"}, {"c.txt", "xc.txt"}};
-    QTest::newRow("undo/rename/whole-batch-from-menu") << "rename" << abc << abc << ""
-                                                       << "menu"
-                                                       << "Undo rename of 3 files" << Moves{};
+    const QString menu = QStringLiteral("Undo rename of 3 files");
+    QTest::newRow("undo/rename/whole-batch-from-menu") << false << abc << abc << "" << Moves{} << menu;
     // The journal keeps names with blanks, '%' and line breaks whole.
-    const QStringList odd
-        = {QStringLiteral("a b.txt"), QStringLiteral("b%41.txt"), QStringLiteral("c\nd\t.txt")};
-    QTest::newRow("undo/rename/odd-names-ctrl-z") << "rename" << odd << odd << ""
-                                                  << "ctrl-z"
-                                                  << "" << Moves{};
+    const QStringList odd = {"a b.txt", "b%41.txt", "c\nd\t.txt"};
+    QTest::newRow("undo/rename/odd-names-ctrl-z") << false << odd << odd << "" << Moves{} << "ctrl-z";
     QTest::newRow("undo/rename/stopped-at-second-file")
-        << "rename" << QStringList{"a.txt", "b.txt", "xb.txt"} << QStringList{"a.txt", "b.txt"} << ""
-        << "menu"
-        << "Undo rename of 1 file" << Moves{};
+        << false << QStringList{"a.txt", "b.txt", "xb.txt"} << abc.mid(0, 2) << "" << Moves{}
+        << "Undo rename of 1 file";
     QTest::newRow("undo/rename/name-taken-meanwhile")
-        << "rename" << abc << abc << "b.txt"
-        << "menu"
-        << "Undo rename of 3 files" << Moves{{"b.txt", "xb.txt"}};
-    QTest::newRow("undo/rename/ctrl-z-in-prefix-box-is-the-box-own") << "rename" << abc << abc << ""
-                                                                     << "ctrl-z-in-prefix"
-                                                                     << "" << renamed;
-    QTest::newRow("undo/rename/unwritable-journal-runs-the-batch") << "rename" << abc << abc << ""
-                                                                   << "no-journal"
-                                                                   << "Undo (greyed)" << renamed;
-    QTest::newRow("undo/delete/restore-from-trash") << "delete" << abc << QStringList{"a.txt", "c.txt"} << ""
-                                                    << "menu"
-                                                    << "Restore 2 files from the trash" << Moves{};
-    QTest::newRow("undo/delete/name-taken-meanwhile")
-        << "delete" << abc << QStringList{"a.txt", "c.txt"} << "c.txt"
-        << "ctrl-z"
-        << "" << Moves{};
+        << false << abc << abc << "b.txt" << Moves{{"b.txt", "xb.txt"}} << menu;
+    QTest::newRow("undo/rename/ctrl-z-in-prefix-box-is-the-box-own")
+        << false << abc << abc << "" << renamed << "ctrl-z-in-prefix";
+    // Greyed: the journal cannot be written; the batch runs all the same.
+    QTest::newRow("undo/rename/unwritable-journal-runs-the-batch")
+        << false << abc << abc << "" << renamed << "Undo (greyed)";
+    QTest::newRow("undo/delete/restore-from-trash")
+        << true << abc << ac << "" << Moves{} << "Restore 2 files from the trash";
+    QTest::newRow("undo/delete/name-taken-meanwhile") << true << abc << ac << "c.txt" << Moves{} << "ctrl-z";
 }
 
 void TestUndo::undo()
 {
-    QFETCH(QString, run);
+    QFETCH(bool, deleting);
     QFETCH(QStringList, files);
     QFETCH(QStringList, selected);
     QFETCH(QString, taken);
-    QFETCH(QString, how);
     QFETCH(Moves, stays);
+    QFETCH(QString, how);
 
     // A journal that cannot be written: its folder would lie below a file.
     const QByteArray dataHome = qgetenv("XDG_DATA_HOME");
-    if (how == QLatin1String("no-journal")) {
+    if (how == QLatin1String("Undo (greyed)")) {
         QVERIFY(WriteFile(m_home.filePath(QStringLiteral("file")), "x"));
         qputenv("XDG_DATA_HOME", QFile::encodeName(m_home.filePath(QStringLiteral("file/share"))));
     }
@@ -135,8 +118,9 @@ void TestUndo::undo()
     s.w->Option1[1]->setChecked(true);
     QTest::keyClicks(s.w->Prefixtext, QStringLiteral("x"));
     QVERIFY(s.select(selected));
-    const QStringList trashFiles = Snapshot(m_home.filePath(QStringLiteral("share/Trash/files"))).keys();
-    QTest::mouseClick(run == QLatin1String("rename") ? s.w->Rename : s.w->Delete, Qt::LeftButton);
+    const QString trash = m_home.filePath(QStringLiteral("share/Trash/"));
+    const qsizetype trashed = Snapshot(trash + QLatin1String("files")).size();
+    QTest::mouseClick(deleting ? s.w->Delete : s.w->Rename, Qt::LeftButton);
     const int messagesOfRun = int(s.box->shown.size());
     // A file whose name is taken stays under its new name, or in the trash.
     FolderFiles expected = Moved(s.before, stays);
@@ -145,32 +129,26 @@ void TestUndo::undo()
         expected.insert(taken, Other);
     }
 
-    if (how == QLatin1String("ctrl-z")) {
-        s.w->File1->setFocus();
-        QTest::keyClick(s.w->File1, Qt::Key_Z, Qt::ControlModifier);
-    } else if (how == QLatin1String("ctrl-z-in-prefix")) {
-        s.w->Prefixtext->setFocus();
-        QTest::keyClick(s.w->Prefixtext, Qt::Key_Z, Qt::ControlModifier);
-        QCOMPARE(s.w->Prefixtext->text(), QString());
+    if (how.startsWith(QLatin1String("ctrl-z"))) {
+        QWidget *box = how == QLatin1String("ctrl-z") ? static_cast<QWidget *>(s.w->File1) : s.w->Prefixtext;
+        box->setFocus();
+        QTest::keyClick(box, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(s.w->Prefixtext->text(), box == s.w->Prefixtext ? QString() : QStringLiteral("x"));
     } else {
-        QTEST(PickMenuEntry(*s.w), "menu");
+        QCOMPARE(PickMenuEntry(*s.w), how);
     }
 
     QCOMPARE(Snapshot(s.folder), expected);
     const QStringList messages = s.shownTexts().mid(messagesOfRun);
-    if (taken.isEmpty()) {
-        QCOMPARE(messages, QStringList());
-    } else {
-        QCOMPARE(messages.size(), 1);
+    QCOMPARE(messages.size(), taken.isEmpty() ? 0 : 1);
+    if (!taken.isEmpty())
         QVERIFY2(messages.first().contains(taken + QLatin1String(" is taken by another file")),
                  qPrintable(messages.first()));
-    }
-    if (run == QLatin1String("delete")) {
+    if (deleting) {
         // Only what could not come back is still in the trash, with its record.
-        const QStringList left = Snapshot(m_home.filePath(QStringLiteral("share/Trash/files"))).keys();
-        QCOMPARE(left.size() - trashFiles.size(), taken.isEmpty() ? 0 : 1);
-        QCOMPARE(QDir(m_home.filePath(QStringLiteral("share/Trash/info"))).entryList(QDir::Files).size(),
-                 left.size());
+        const qsizetype left = Snapshot(trash + QLatin1String("files")).size();
+        QCOMPARE(left - trashed, taken.isEmpty() ? 0 : 1);
+        QCOMPARE(QDir(trash + QLatin1String("info")).entryList(QDir::Files).size(), left);
     }
     if (stays.isEmpty() || !taken.isEmpty()) {
         // Taken back: the counter start as before the batch, the list read
@@ -187,9 +165,8 @@ void TestUndo::undo()
 // run's 400th move until the run is killed.
 void TestUndo::undoAfterKilledRun()
 {
-    const QString missing = RealVolume::missing(RealVolume::Kind::FaultyFolder);
-    if (!missing.isEmpty())
-        QSKIP(qPrintable(QLatin1String("This test needs ") + missing));
+    if (const QString lacking = RealVolume::missing(RealVolume::Kind::FaultyFolder); !lacking.isEmpty())
+        QSKIP(qPrintable(QLatin1String("This test needs ") + lacking));
     const RealVolume volume(RealVolume::Kind::FaultyFolder);
     QVERIFY(volume.ok());
     const QString folder = volume.path() + QLatin1String("/photos");
