@@ -1,20 +1,19 @@
 #pragma once
 
-// Real volumes: an exFAT card image through exfat-fuse and a FAT32 one
-// through fusefat, each on a loop device; a bind mount of a folder of the
-// temporary file system; and our FUSE layer that fails one chosen call, over
-// a plain folder (hard links work) or over an exFAT card (they do not, and
-// names ignore case). Mounted while the object lives, unmounted and its loop
-// device freed when it goes, also when a test fails.
+// Real volumes, mounted while the object lives and taken down when it goes,
+// also when a test fails: an exFAT card image through exfat-fuse or a FAT32
+// one through fusefat on a loop device, a bind mount, and our FUSE layer that
+// fails one chosen call, over a plain folder (hard links work) or over an
+// exFAT card (they do not, and names ignore case).
 
 #include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QStorageInfo>
 #include <QTemporaryDir>
 
 #include <memory>
-#include <sys/stat.h>
 #include <unistd.h>
 
 class RealVolume {
@@ -26,17 +25,21 @@ public:
     {
         if (::geteuid() != 0)
             return QStringLiteral("root");
-        QStringList needs = {QStringLiteral("mount")};
+        QStringList needs = {"mount"};
         if (kind != Kind::Bind)
-            needs << QStringLiteral("/dev/fuse");
+            needs << "/dev/fuse";
         if (kind == Kind::ExFat || kind == Kind::FaultyExFat)
-            needs << QStringLiteral("/dev/loop-control") << QStringLiteral("mkfs.exfat")
-                  << QStringLiteral("mount.exfat-fuse");
+            needs << "/dev/loop-control"
+                  << "losetup"
+                  << "mkfs.exfat"
+                  << "mount.exfat-fuse";
         if (kind == Kind::Fat32)
-            needs << QStringLiteral("/dev/loop-control") << QStringLiteral("mkfs.vfat")
-                  << QStringLiteral("fusefat");
+            needs << "/dev/loop-control"
+                  << "losetup"
+                  << "mkfs.vfat"
+                  << "fusefat";
         if (kind == Kind::FaultyFolder || kind == Kind::FaultyExFat)
-            needs << QStringLiteral("/usr/lib/python3/dist-packages/fusepy.py");
+            needs << "/usr/lib/python3/dist-packages/fusepy.py";
         for (const QString &need : std::as_const(needs)) {
             if (need.startsWith(QLatin1Char('/')) ? !QFile::exists(need) : find(need).isEmpty())
                 return need;
@@ -46,47 +49,36 @@ public:
 
     explicit RealVolume(Kind kind)
     {
-        QDir().mkpath(m_mount);
+        m_ok = QDir().mkpath(m_mount);
         if (kind == Kind::FaultyFolder || kind == Kind::FaultyExFat) {
             if (kind == Kind::FaultyExFat)
                 m_inner = std::make_unique<RealVolume>(Kind::ExFat);
             m_backing = m_inner ? m_inner->path() : m_dir.filePath(QStringLiteral("backing"));
-            m_ok = QDir().mkpath(m_backing)
-                && run(QStringLiteral("/usr/bin/python3"),
-                       {QStringLiteral(QUORLANE_FAULTFS), m_backing, m_mount,
-                        m_dir.filePath(QStringLiteral("plan"))});
+            m_ok = m_ok && QDir().mkpath(m_backing)
+                && run("/usr/bin/python3", {QUORLANE_FAULTFS, m_backing, m_mount, m_dir.filePath("plan")});
         } else if (kind == Kind::Bind) {
             m_backing = m_dir.filePath(QStringLiteral("bound"));
-            m_ok = QDir().mkpath(m_backing)
-                && run(QStringLiteral("mount"), {QStringLiteral("--bind"), m_backing, m_mount});
+            m_ok = m_ok && QDir().mkpath(m_backing) && run("mount", {"--bind", m_backing, m_mount});
         } else {
             m_backing = m_mount;
             const QString image = m_dir.filePath(QStringLiteral("card.img"));
             const bool exfat = kind == Kind::ExFat;
-            m_ok = QFile(image).open(QIODevice::WriteOnly) && QFile::resize(image, 64 << 20)
-                && run(exfat ? QStringLiteral("mkfs.exfat") : QStringLiteral("mkfs.vfat"),
-                       exfat ? QStringList{image}
-                             : QStringList{QStringLiteral("-F"), QStringLiteral("32"), image})
-                && run(QStringLiteral("losetup"), {QStringLiteral("-f"), QStringLiteral("--show"), image},
-                       &m_loop)
-                && (exfat ? run(QStringLiteral("mount.exfat-fuse"), {m_loop, m_mount})
-                          : run(QStringLiteral("fusefat"),
-                                {QStringLiteral("-o"), QStringLiteral("rw+"), m_loop, m_mount}));
+            m_ok = m_ok && QFile(image).open(QIODevice::WriteOnly) && QFile::resize(image, 64 << 20)
+                && (exfat ? run("mkfs.exfat", {image}) : run("mkfs.vfat", {"-F", "32", image}))
+                && run("losetup", {"-f", "--show", image}, &m_loop)
+                && (exfat ? run("mount.exfat-fuse", {m_loop, m_mount})
+                          : run("fusefat", {"-o", "rw+", m_loop, m_mount}));
         }
-        struct stat top { };
-        struct stat parent { };
-        m_ok = m_ok && ::stat(QFile::encodeName(m_mount).constData(), &top) == 0
-            && ::stat(QFile::encodeName(m_dir.path()).constData(), &parent) == 0
-            && (kind == Kind::Bind || top.st_dev != parent.st_dev);
+        m_ok = m_ok && QStorageInfo(m_mount).rootPath() == m_mount;
     }
 
     ~RealVolume()
     {
         // A dead FUSE layer can only be detached.
-        if (!run(QStringLiteral("umount"), {m_mount}))
-            run(QStringLiteral("umount"), {QStringLiteral("-l"), m_mount});
+        if (!run("umount", {m_mount}))
+            run("umount", {"-l", m_mount});
         if (!m_loop.isEmpty())
-            run(QStringLiteral("losetup"), {QStringLiteral("-d"), m_loop});
+            run("losetup", {"-d", m_loop});
     }
 
     RealVolume(const RealVolume &) = delete;
@@ -99,6 +91,8 @@ public:
     {
         return m_backing + QLatin1Char('/') + QDir(m_mount).relativeFilePath(mounted);
     }
+    // The volume's own trash, as seen below the fault layer.
+    QString trash() const { return m_backing + QLatin1String("/.Trash-") + QString::number(::getuid()); }
     // The fault layer's plan ("rename 2 after", "link 1 before die"),
     // counted from the moment it is given.
     bool arm(const QByteArray &plan) const
@@ -112,9 +106,7 @@ public:
 private:
     static QString find(const QString &tool)
     {
-        return QStandardPaths::findExecutable(tool,
-                                              {QStringLiteral("/usr/sbin"), QStringLiteral("/sbin"),
-                                               QStringLiteral("/usr/bin"), QStringLiteral("/bin")});
+        return QStandardPaths::findExecutable(tool, {"/usr/sbin", "/sbin", "/usr/bin", "/bin"});
     }
 
     static bool run(const QString &tool, const QStringList &args, QString *output = nullptr)

@@ -1,9 +1,7 @@
-// A FUSE layer that fails one call, before or after carrying it out, or dies
-// there as a pulled-out card does, under the real window's rename and delete
-// runs: over a plain folder (hard links work) and over an exFAT card (no hard
-// links, names ignore case). Afterwards every file is found by its name and
-// content below the layer, none under a hidden name, and the message says
-// what really happened.
+// Rename and delete runs of the real window over our FUSE layer failing one
+// call, or dying there as a pulled-out card: afterwards every file is found
+// by name and content below the layer, none under a hidden name, and the
+// message says what really happened.
 #include "support/foldersnapshot.h"
 #include "support/realvolume.h"
 
@@ -66,52 +64,38 @@ void TestVolumeFaults::fault_data()
     const Holds first{{"xa.txt", "a.txt"}, {"b.txt", "b.txt"}, {"c.txt", "c.txt"}};
     const Holds two{{"xa.txt", "a.txt"}, {"xb.txt", "b.txt"}, {"c.txt", "c.txt"}};
     const Holds all{{"xa.txt", "a.txt"}, {"xb.txt", "b.txt"}, {"xc.txt", "c.txt"}};
+    const Holds upper{{"DSC_1.JPG", "DSC_1.JPG"}, {"DSC_2.JPG", "DSC_2.JPG"}};
+    const Holds lower{{"dsc_1.jpg", "DSC_1.JPG"}, {"dsc_2.jpg", "DSC_2.JPG"}};
     const Holds kept{{"a.txt", "a.txt"}, {"b.txt", "b.txt"}};
     const Holds trashed{{"b.txt", "b.txt"}};
     const Kind links = Kind::FaultyFolder;
     const Kind card = Kind::FaultyExFat;
-    QTest::newRow("fault/links/link-fails")
-        << links << Run::Prefix << QByteArray("link 2 before") << first << Failure;
-    QTest::newRow("fault/links/link-made-but-reported-failed")
-        << links << Run::Prefix << QByteArray("link 2 after") << all << QString();
-    QTest::newRow("fault/links/unlink-fails")
-        << links << Run::Prefix << QByteArray("unlink 2 before") << first << Failure;
-    QTest::newRow("fault/links/unlink-done-but-reported-failed")
-        << links << Run::Prefix << QByteArray("unlink 2 after") << all << QString();
-    QTest::newRow("fault/links/dead-before-link")
-        << links << Run::Prefix << QByteArray("link 2 before die") << first << Failure;
+    const auto row = [](const char *name, Kind kind, Run run, const char *plan, const Holds &after,
+                        const QString &message) {
+        QTest::addRow("fault/%s", name) << kind << run << QByteArray(plan) << after << message;
+    };
+    row("links/link-fails", links, Run::Prefix, "link 2 before", first, Failure);
+    row("links/link-made-but-reported-failed", links, Run::Prefix, "link 2 after", all, {});
+    row("links/unlink-fails", links, Run::Prefix, "unlink 2 before", first, Failure);
+    row("links/unlink-done-but-reported-failed", links, Run::Prefix, "unlink 2 after", all, {});
+    row("links/dead-before-link", links, Run::Prefix, "link 2 before die", first, Failure);
     // Both names were made before the end; neither may be taken away.
-    QTest::newRow("fault/links/dead-after-unlink")
-        << links << Run::Prefix << QByteArray("unlink 2 after die") << two << Failure;
-    QTest::newRow("fault/card/rename-fails")
-        << card << Run::Prefix << QByteArray("rename 2 before") << first << Failure;
-    QTest::newRow("fault/card/rename-done-but-reported-failed")
-        << card << Run::Prefix << QByteArray("rename 2 after") << all << QString();
-    QTest::newRow("fault/card/pulled-out-after-rename")
-        << card << Run::Prefix << QByteArray("rename 2 after die") << two << Failure;
+    row("links/dead-after-unlink", links, Run::Prefix, "unlink 2 after die", two, Failure);
+    row("card/rename-fails", card, Run::Prefix, "rename 2 before", first, Failure);
+    row("card/rename-done-but-reported-failed", card, Run::Prefix, "rename 2 after", all, {});
+    row("card/pulled-out-after-rename", card, Run::Prefix, "rename 2 after die", two, Failure);
     // Lower case: each file goes through a temporary name, two renames each.
-    QTest::newRow("fault/card-case/second-step-fails")
-        << card << Run::Lower << QByteArray("rename 2 before")
-        << Holds{{"DSC_1.JPG", "DSC_1.JPG"}, {"DSC_2.JPG", "DSC_2.JPG"}} << Failure;
-    QTest::newRow("fault/card-case/second-step-done-but-reported-failed")
-        << card << Run::Lower << QByteArray("rename 2 after")
-        << Holds{{"dsc_1.jpg", "DSC_1.JPG"}, {"dsc_2.jpg", "DSC_2.JPG"}} << QString();
-    QTest::newRow("fault/card-case/pulled-out-between-steps")
-        << card << Run::Lower << QByteArray("rename 2 before die")
-        << Holds{{"*", "DSC_1.JPG"}, {"DSC_2.JPG", "DSC_2.JPG"}} << Failure + Stranded;
-    QTest::newRow("fault/links-delete/record-write-fails")
-        << links << Run::Delete << QByteArray("write 1 before") << kept << Stays;
-    QTest::newRow("fault/links-delete/link-made-but-reported-failed")
-        << links << Run::Delete << QByteArray("link 1 after") << trashed << QString();
-    QTest::newRow("fault/links-delete/unlink-done-but-reported-failed")
-        << links << Run::Delete << QByteArray("unlink 1 after") << trashed << QString();
-    QTest::newRow("fault/links-delete/unlink-fails")
-        << links << Run::Delete << QByteArray("unlink 1 before") << kept << Stays;
-    QTest::newRow("fault/card-delete/rename-fails")
-        << card << Run::Delete << QByteArray("rename 1 before") << kept << Stays;
+    row("card-case/second-step-fails", card, Run::Lower, "rename 2 before", upper, Failure);
+    row("card-case/second-step-done-but-reported-failed", card, Run::Lower, "rename 2 after", lower, {});
+    row("card-case/pulled-out-between-steps", card, Run::Lower, "rename 2 before die",
+        {{"*", "DSC_1.JPG"}, {"DSC_2.JPG", "DSC_2.JPG"}}, Failure + Stranded);
+    row("links-delete/record-write-fails", links, Run::Delete, "write 1 before", kept, Stays);
+    row("links-delete/link-made-but-reported-failed", links, Run::Delete, "link 1 after", trashed, {});
+    row("links-delete/unlink-done-but-reported-failed", links, Run::Delete, "unlink 1 after", trashed, {});
+    row("links-delete/unlink-fails", links, Run::Delete, "unlink 1 before", kept, Stays);
+    row("card-delete/rename-fails", card, Run::Delete, "rename 1 before", kept, Stays);
     // The card is gone: the file cannot be seen, and nothing says it stays.
-    QTest::newRow("fault/card-delete/pulled-out")
-        << card << Run::Delete << QByteArray("rename 1 before die") << kept << NotSent;
+    row("card-delete/pulled-out", card, Run::Delete, "rename 1 before die", kept, NotSent);
 }
 
 void TestVolumeFaults::fault()
@@ -153,8 +137,7 @@ void TestVolumeFaults::fault()
     }
     QCOMPARE(Snapshot(volume.backing(s.folder)), Expected(after, stranded));
     // In the trash with its record, or no trash folder left behind.
-    const QString trash
-        = volume.backing(volume.path()) + QLatin1String("/.Trash-") + QString::number(::getuid());
+    const QString trash = volume.trash();
     if (run == Run::Delete && !after.contains(QStringLiteral("a.txt"))) {
         QCOMPARE(Snapshot(trash + QLatin1String("/files")), Expected({{"a.txt", "a.txt"}}, QString()));
         QVERIFY(QFileInfo::exists(trash + QLatin1String("/info/a.txt.trashinfo")));

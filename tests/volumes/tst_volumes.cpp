@@ -6,13 +6,16 @@
 
 #include <QPushButton>
 
-#include <QUrl>
-
 namespace {
 
 const QString Question = QStringLiteral("The File names will be permanently renamed.\rAre you sure ?");
 const QString Failure = QStringLiteral("File already exists !");
 using Kind = RealVolume::Kind;
+struct Volume {
+    Kind kind;
+    const char *name;
+};
+const Volume Volumes[] = {{Kind::ExFat, "exfat"}, {Kind::Fat32, "fat32"}, {Kind::Bind, "bind"}};
 
 } // namespace
 
@@ -42,35 +45,30 @@ void TestVolumes::rename_data()
 {
     QTest::addColumn<Kind>("kind");
     QTest::addColumn<QStringList>("files"); // selected
-    QTest::addColumn<QStringList>("others"); // in the folder too, not selected
     QTest::addColumn<Rules>("rules");
     QTest::addColumn<Moves>("moves"); // empty: the run fails at its first file
+    QTest::addColumn<QStringList>("others"); // in the folder too, not selected
 
-    const QList<std::pair<Kind, const char *>> kinds
-        = {{Kind::ExFat, "exfat"}, {Kind::Fat32, "fat32"}, {Kind::Bind, "bind"}};
-    for (const auto &[kind, name] : kinds) {
-        const bool fat = kind != Kind::Bind;
-        QTest::addRow("volume/%s/case-only-lower", name)
-            << kind << QStringList{"DSC_1001.JPG", "DSC_1002.JPG"} << QStringList{}
-            << MakeRules(2, "", false, "1", 2)
-            << Moves{{"DSC_1001.JPG", "dsc_1001.jpg"}, {"DSC_1002.JPG", "dsc_1002.jpg"}};
-        QTest::addRow("volume/%s/case-only-upper", name)
-            << kind << QStringList{"Beach.jpg", "holiday.jpg"} << QStringList{}
-            << MakeRules(2, "", false, "1", 1)
-            << Moves{{"Beach.jpg", "BEACH.JPG"}, {"holiday.jpg", "HOLIDAY.JPG"}};
-        Rules counted = MakeRules(1, "trip_", true, "1");
-        counted.pattern = QStringLiteral("00");
-        QTest::addRow("volume/%s/prefix-and-counter", name)
-            << kind << QStringList{"a.txt", "b.txt", "c.txt"} << QStringList{} << counted
-            << Moves{{"a.txt", "trip_a01.txt"}, {"b.txt", "trip_b02.txt"}, {"c.txt", "trip_c03.txt"}};
+    Rules counted = MakeRules(1, "trip_", true, "1");
+    counted.pattern = QStringLiteral("00");
+    for (const Volume &v : Volumes) {
+        const bool fat = v.kind != Kind::Bind;
+        const auto row = [&v](const char *what, const QStringList &files, const Rules &rules,
+                              const Moves &moves, const QStringList &others = {}) {
+            QTest::addRow("volume/%s/%s", v.name, what) << v.kind << files << rules << moves << others;
+        };
+        row("case-only-lower", {"DSC_1.JPG", "DSC_2.JPG"}, MakeRules(2, "", false, "1", 2),
+            {{"DSC_1.JPG", "dsc_1.jpg"}, {"DSC_2.JPG", "dsc_2.jpg"}});
+        row("case-only-upper", {"Beach.jpg", "holiday.jpg"}, MakeRules(2, "", false, "1", 1),
+            {{"Beach.jpg", "BEACH.JPG"}, {"holiday.jpg", "HOLIDAY.JPG"}});
+        row("prefix-and-counter", {"a.txt", "b.txt", "c.txt"}, counted,
+            {{"a.txt", "trip_a01.txt"}, {"b.txt", "trip_b02.txt"}, {"c.txt", "trip_c03.txt"}});
         // b.txt would become a.txt, which names A.txt where case is ignored.
-        QTest::addRow("volume/%s/other-file-differs-in-case", name)
-            << kind << QStringList{"b.txt"} << QStringList{"A.txt"} << MakeRules(0, "a", false, "1")
-            << (fat ? Moves{} : Moves{{"b.txt", "a.txt"}});
+        row("other-file-differs-in-case", {"b.txt"}, MakeRules(0, "a", false, "1"),
+            fat ? Moves{} : Moves{{"b.txt", "a.txt"}}, {"A.txt"});
         // One FUSE FAT driver removes the file on such a rename.
-        QTest::addRow("volume/%s/forbidden-character", name)
-            << kind << QStringList{"a.txt", "b.txt"} << QStringList{} << MakeRules(1, "x?", false, "1")
-            << (fat ? Moves{} : Moves{{"a.txt", "x?a.txt"}, {"b.txt", "x?b.txt"}});
+        row("forbidden-character", {"a.txt", "b.txt"}, MakeRules(1, "x?", false, "1"),
+            fat ? Moves{} : Moves{{"a.txt", "x?a.txt"}, {"b.txt", "x?b.txt"}});
     }
 }
 
@@ -78,9 +76,9 @@ void TestVolumes::rename()
 {
     QFETCH(Kind, kind);
     QFETCH(QStringList, files);
-    QFETCH(QStringList, others);
     QFETCH(Rules, rules);
     QFETCH(Moves, moves);
+    QFETCH(QStringList, others);
     if (const QString lacking = RealVolume::missing(kind); !lacking.isEmpty())
         QSKIP(qPrintable(QLatin1String("This test needs ") + lacking));
     RealVolume volume(kind);
@@ -99,15 +97,13 @@ void TestVolumes::rename()
              moves.isEmpty() ? QStringLiteral("1") : QLatin1Char(' ') + QString::number(1 + files.size()));
 }
 
+// The bind mount shares the home trash's file system, but a file cannot move
+// between the two mounts.
 void TestVolumes::deleteToVolumeTrash_data()
 {
     QTest::addColumn<Kind>("kind");
-
-    QTest::newRow("volume/exfat/delete-to-volume-trash") << Kind::ExFat;
-    QTest::newRow("volume/fat32/delete-to-volume-trash") << Kind::Fat32;
-    // The bind mount shares the home trash's file system, but a file cannot
-    // move between the two mounts.
-    QTest::newRow("volume/bind/delete-to-volume-trash") << Kind::Bind;
+    for (const Volume &v : Volumes)
+        QTest::addRow("volume/%s/delete-to-volume-trash", v.name) << v.kind;
 }
 
 // The file lands in the trash at the top of its volume, whose record holds
@@ -120,20 +116,16 @@ void TestVolumes::deleteToVolumeTrash()
         QSKIP(qPrintable(QLatin1String("This test needs ") + lacking));
     RealVolume volume(kind);
     QVERIFY(volume.ok());
-    WindowSession s({QStringLiteral("a b.txt"), QStringLiteral("c.txt")}, QStringLiteral("photos"), true,
-                    volume.path());
+    WindowSession s({"a b.txt", "c.txt"}, QStringLiteral("photos"), true, volume.path());
     QVERIFY(QTest::qWaitForWindowActive(s.w.get()));
     QVERIFY(s.select({QStringLiteral("a b.txt")}));
 
     QTest::mouseClick(s.w->Delete, Qt::LeftButton);
 
     QCOMPARE(s.shownTexts().size(), 1);
-    FolderFiles left = s.before;
-    const FolderFiles trashed{{QStringLiteral("a b.txt"), left.take(QStringLiteral("a b.txt"))}};
-    QCOMPARE(Snapshot(s.folder), left);
-    const QString trash = volume.path() + QLatin1String("/.Trash-") + QString::number(::getuid());
-    QCOMPARE(Snapshot(trash + QLatin1String("/files")), trashed);
-    QFile record(trash + QLatin1String("/info/a b.txt.trashinfo"));
+    QCOMPARE(Snapshot(s.folder), (FolderFiles{{"c.txt", ContentOf("c.txt")}}));
+    QCOMPARE(Snapshot(volume.trash() + "/files"), (FolderFiles{{"a b.txt", ContentOf("a b.txt")}}));
+    QFile record(volume.trash() + "/info/a b.txt.trashinfo");
     QVERIFY(record.open(QIODevice::ReadOnly));
     const QList<QByteArray> lines = record.readAll().split('\n');
     const QString relative = QDir(volume.path()).relativeFilePath(s.path(QStringLiteral("a b.txt")));
