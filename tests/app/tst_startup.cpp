@@ -219,21 +219,16 @@ void TestStartup::main_showsSplashWhileLoadingThenMainWindow()
 
 void TestStartup::main_startFolder_data()
 {
-    // Folders under the case's own folder; the store holds "restored".
+    // Folders under the case's own folder, "%"; the store holds "restored".
     QTest::addColumn<QString>("given");
-    QTest::addColumn<QString>("shown");
     QTest::addColumn<bool>("message");
+    QTest::addColumn<QString>("shown");
 
-    QTest::newRow("start-folder/none/restored-one") << ""
-                                                    << "restored" << false;
-    QTest::newRow("start-folder/given/replaces-restored") << "%/given"
-                                                          << "given" << false;
-    QTest::newRow("start-folder/given/relative") << "given"
-                                                 << "given" << false;
-    QTest::newRow("start-folder/missing/message-then-restored") << "%/gone"
-                                                                << "restored" << true;
-    QTest::newRow("start-folder/a-file/message-then-restored") << "%/given/a.txt"
-                                                               << "restored" << true;
+    QTest::newRow("start-folder/none/restored-one") << "" << false << "restored";
+    QTest::newRow("start-folder/given/replaces-restored") << "%/given" << false << "given";
+    QTest::newRow("start-folder/given/relative") << "given" << false << "given";
+    QTest::newRow("start-folder/missing/message-then-restored") << "%/gone" << true << "restored";
+    QTest::newRow("start-folder/a-file/message-then-restored") << "%/given/a.txt" << true << "restored";
 }
 
 // quorlane FOLDER starts on that folder; one that cannot be opened gives one
@@ -241,21 +236,16 @@ void TestStartup::main_startFolder_data()
 void TestStartup::main_startFolder()
 {
     QFETCH(QString, given);
-    QFETCH(QString, shown);
     QFETCH(bool, message);
+    QFETCH(QString, shown);
 
-    for (const char *folder : {"restored", "given"}) {
-        QVERIFY(QDir().mkpath(m_case->filePath(QLatin1String(folder))));
-        QVERIFY(QFile(m_case->filePath(QLatin1String(folder) + QStringLiteral("/a.txt")))
-                    .open(QIODevice::WriteOnly));
-    }
-    {
-        QSettings store(m_settings, QSettings::IniFormat);
-        store.setValue(QStringLiteral("Values/Dir1"), m_case->filePath(QStringLiteral("restored")));
-    }
-    const QString caseFolder = m_case->path();
-    QVERIFY(QDir::setCurrent(caseFolder));
-    given.replace(QLatin1Char('%'), caseFolder);
+    QVERIFY(QDir().mkpath(m_case->filePath(QStringLiteral("restored"))));
+    QVERIFY(QDir().mkpath(m_case->filePath(QStringLiteral("given"))));
+    QVERIFY(QFile(m_case->filePath(QStringLiteral("given/a.txt"))).open(QIODevice::WriteOnly));
+    QSettings(m_settings, QSettings::IniFormat)
+        .setValue(QStringLiteral("Values/Dir1"), m_case->filePath(QStringLiteral("restored")));
+    QVERIFY(QDir::setCurrent(m_case->path()));
+    given.replace(QLatin1Char('%'), m_case->path());
 
     FileRenamer *w = startProgram(given);
     QDir::setCurrent(m_home.filePath(QStringLiteral("work")));

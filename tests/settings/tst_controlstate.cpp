@@ -476,34 +476,25 @@ void TestControlState::storedText_data()
 {
     // The drive list offers "c: [System]", "d: [Data]" and a volume named by
     // its folder, %e; the check box starts unticked.
-    QTest::addColumn<QString>("key");
+    QTest::addColumn<bool>("drive"); // or the check box
     QTest::addColumn<QString>("stored");
     QTest::addColumn<bool>("taken");
     QTest::addColumn<QString>("shown");
 
-    QTest::newRow("restore/drive/label-renamed") << "Drive1"
-                                                 << "D: [Old label]" << true << "d: [Data]";
-    QTest::newRow("restore/drive/letter-alone") << "Drive1"
-                                                << "d:" << true << "d: [Data]";
-    QTest::newRow("restore/drive/letter-missing") << "Drive1"
-                                                  << "q: [Data]" << false << "c: [System]";
-    QTest::newRow("restore/drive/volume-by-folder") << "Drive1"
-                                                    << "%e" << true << "%e";
-    QTest::newRow("restore/drive/volume-other-folder") << "Drive1"
-                                                       << "%e/x" << false << "c: [System]";
-    QTest::newRow("restore/check-box/leading-zero") << "IncludeCountCheck"
-                                                    << "01" << true << "1";
-    QTest::newRow("restore/check-box/blanks-and-fraction") << "IncludeCountCheck"
-                                                           << " 1.0 " << true << "1";
-    QTest::newRow("restore/check-box/minus-one") << "IncludeCountCheck"
-                                                 << "-1" << false << "0";
-    QTest::newRow("restore/check-box/empty") << "IncludeCountCheck"
-                                             << "" << false << "0";
+    QTest::newRow("restore/drive/label-renamed") << true << "D: [Old label]" << true << "d: [Data]";
+    QTest::newRow("restore/drive/letter-alone") << true << "d:" << true << "d: [Data]";
+    QTest::newRow("restore/drive/letter-missing") << true << "q: [Data]" << false << "c: [System]";
+    QTest::newRow("restore/drive/volume-by-folder") << true << "%e" << true << "%e";
+    QTest::newRow("restore/drive/volume-other-folder") << true << "%e/x" << false << "c: [System]";
+    QTest::newRow("restore/check-box/leading-zero") << false << "01" << true << "1";
+    QTest::newRow("restore/check-box/blanks-and-fraction") << false << " 1.0 " << true << "1";
+    QTest::newRow("restore/check-box/minus-one") << false << "-1" << false << "0";
+    QTest::newRow("restore/check-box/empty") << false << "" << false << "0";
 }
 
 void TestControlState::storedText()
 {
-    QFETCH(QString, key);
+    QFETCH(bool, drive);
     QFETCH(QString, stored);
     QFETCH(bool, taken);
     QFETCH(QString, shown);
@@ -512,16 +503,11 @@ void TestControlState::storedText()
     QList<Drive> drives = {{QStringLiteral("c: [System]"), m_case->filePath(QStringLiteral("c"))},
                            {QStringLiteral("d: [Data]"), m_case->filePath(QStringLiteral("d"))},
                            {volume, volume}};
-    for (const Drive &drive : drives)
-        QVERIFY(QDir().mkpath(drive.root));
+    for (const Drive &each : drives)
+        QVERIFY(QDir().mkpath(each.root));
     Run run(m_settings);
     run.w->Drive1->setDrives(drives);
-    QWidget *control = nullptr;
-    for (QWidget *candidate : run.w->controls()) {
-        if (run.w->ControlKey(candidate) == key)
-            control = candidate;
-    }
-    QVERIFY(control);
+    QWidget *control = drive ? static_cast<QWidget *>(run.w->Drive1) : run.w->IncludeCountCheck;
 
     QCOMPARE(ApplyControlValueText(control, stored.replace(QLatin1String("%e"), volume)), taken);
     QCOMPARE(ControlValueText(control), shown.replace(QLatin1String("%e"), volume));
