@@ -90,6 +90,15 @@ private:
     QObject m_context;
 };
 
+// Writes a rule without its notification, which leaves the preview stale: any
+// rebuild would show the new rule. The stale lines.
+QStringList WriteQuietly(QLineEdit *box, const QString &text, const PreviewList *preview)
+{
+    const QSignalBlocker quiet(box);
+    box->setText(text);
+    return preview->lines();
+}
+
 } // namespace
 
 class TestWiring : public QObject {
@@ -594,13 +603,7 @@ void TestWiring::sameValueRaisesNothing()
     QTest::keyClicks(w.ReplaceText, "b");
     click(w.IncludeCountCheck);
     click(w.SelectAll);
-    // A rule written without its notification leaves the preview stale: any
-    // rebuild would show the new rule.
-    const QStringList stale = w.List1->lines();
-    {
-        const QSignalBlocker quiet(w.ReplaceText);
-        w.ReplaceText->setText(QStringLiteral("c"));
-    }
+    const QStringList stale = WriteQuietly(w.ReplaceText, QStringLiteral("c"), w.List1);
 
     if (control == QLatin1String("IncludeCountCheck"))
         w.IncludeCountCheck->setChecked(true);
@@ -649,13 +652,7 @@ void TestWiring::quietWrites()
     QTest::keyClicks(w.Prefixtext, "x");
     clickFile(w.File1, 0);
     QCOMPARE(w.SelectedCount(), 1);
-    // A rule written without its notification leaves the preview stale: any
-    // rebuild would show the new rule.
-    const QStringList stale = w.List1->lines();
-    {
-        const QSignalBlocker quiet(w.RemoveText);
-        w.RemoveText->setText(QStringLiteral("a"));
-    }
+    const QStringList stale = WriteQuietly(w.RemoveText, QStringLiteral("a"), w.List1);
 
     if (write == QLatin1String("grey-prefix"))
         FileRenamer::SetSwitchedOn(w.Prefixtext, false);
