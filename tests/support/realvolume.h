@@ -1,10 +1,8 @@
 #pragma once
 
-// Real volumes, mounted while the object lives and taken down when it goes,
-// also when a test fails: an exFAT card image through exfat-fuse or a FAT32
-// one through fusefat on a loop device, a bind mount, and our FUSE layer that
-// fails one chosen call, over a plain folder (hard links work) or over an
-// exFAT card (they do not, and names ignore case).
+// Real volumes, mounted while the object lives, also when a test fails: an
+// exFAT or FAT32 card image through FUSE on a loop device, a bind mount, and
+// our FUSE layer failing one chosen call over a plain folder or an exFAT card.
 
 #include <QDir>
 #include <QFile>
@@ -29,15 +27,9 @@ public:
         if (kind != Kind::Bind)
             needs << "/dev/fuse";
         if (kind == Kind::ExFat || kind == Kind::FaultyExFat)
-            needs << "/dev/loop-control"
-                  << "losetup"
-                  << "mkfs.exfat"
-                  << "mount.exfat-fuse";
+            needs += QStringList{"/dev/loop-control", "mkfs.exfat", "mount.exfat-fuse"};
         if (kind == Kind::Fat32)
-            needs << "/dev/loop-control"
-                  << "losetup"
-                  << "mkfs.vfat"
-                  << "fusefat";
+            needs += QStringList{"/dev/loop-control", "mkfs.vfat", "fusefat"};
         if (kind == Kind::FaultyFolder || kind == Kind::FaultyExFat)
             needs << "/usr/lib/python3/dist-packages/fusepy.py";
         for (const QString &need : std::as_const(needs)) {
