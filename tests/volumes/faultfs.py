@@ -34,25 +34,17 @@ class FaultFS(Operations):
         if self.plan is None and os.path.exists(self.plan_file):
             with open(self.plan_file) as f:
                 self.plan = f.read().split()
-        hit = bool(self.plan) and self.plan[0] == op
-        if hit:
+        if self.plan and self.plan[0] == op:
             self.count += 1
-            hit = self.count == int(self.plan[1])
-        if hit and self.plan[2] == 'hang':
-            while os.path.exists(self.plan_file):
-                time.sleep(0.01)
-            self._fail()
-        if hit and self.plan[2] == 'before':
-            self._fail()
-        result = call()
+        hit = bool(self.plan) and self.plan[0] == op and self.count == int(self.plan[1])
+        while hit and self.plan[2] == 'hang' and os.path.exists(self.plan_file):
+            time.sleep(0.01)
+        result = None if hit and self.plan[2] != 'after' else call()
         if hit:
-            self._fail()
+            if 'die' in self.plan:
+                os._exit(1)
+            raise FuseOSError(errno.EIO)
         return result
-
-    def _fail(self):
-        if 'die' in self.plan:
-            os._exit(1)
-        raise FuseOSError(errno.EIO)
 
     def getattr(self, path, fh=None):
         # Asked afresh (AT_STATX_FORCE_SYNC), as this layer was: a FUSE card
