@@ -500,9 +500,8 @@ void TestControlState::storedText()
     QFETCH(QString, shown);
 
     const QString volume = m_case->filePath(QStringLiteral("e"));
-    QList<Drive> drives = {{QStringLiteral("c: [System]"), m_case->filePath(QStringLiteral("c"))},
-                           {QStringLiteral("d: [Data]"), m_case->filePath(QStringLiteral("d"))},
-                           {volume, volume}};
+    const QList<Drive> drives
+        = {{"c: [System]", m_case->filePath("c")}, {"d: [Data]", m_case->filePath("d")}, {volume, volume}};
     for (const Drive &each : drives)
         QVERIFY(QDir().mkpath(each.root));
     Run run(m_settings);

@@ -353,14 +353,12 @@ void TestLayout::darkScheme_data()
     QTest::addColumn<QColor>("text");
 
     const QColor black(Qt::black);
-    for (const char *name :
-         {"Drive1", "Dir1", "File1", "Prefixtext", "RemoveText", "ReplaceText", "FileTypeText1"})
-        QTest::addRow("dark/%s/white", name) << QString::fromLatin1(name) << false << White << black;
+    for (auto name : {"Drive1", "Dir1", "File1", "Prefixtext", "RemoveText", "ReplaceText", "FileTypeText1"})
+        QTest::addRow("dark/%s/white", name) << name << false << White << black;
     QTest::newRow("dark/List1/preview") << "List1" << false << QColor(247, 245, 250) << black;
-    for (const char *name : {"CounterStart", "CounterFormatCombo"}) {
-        QTest::addRow("dark/%s/greyed", name)
-            << QString::fromLatin1(name) << false << Grey << QColor(109, 109, 109);
-        QTest::addRow("dark/%s/switched-on", name) << QString::fromLatin1(name) << true << White << black;
+    for (auto name : {"CounterStart", "CounterFormatCombo"}) {
+        QTest::addRow("dark/%s/greyed", name) << name << false << Grey << QColor(109, 109, 109);
+        QTest::addRow("dark/%s/switched-on", name) << name << true << White << black;
     }
 }
 
