@@ -151,8 +151,7 @@ void TestUndo::undo()
         QCOMPARE(QDir(trash + QLatin1String("info")).entryList(QDir::Files).size(), left);
     }
     if (stays.isEmpty() || !taken.isEmpty()) {
-        // Taken back: the counter start as before the batch, the list read
-        // again, the preview empty, and nothing left to take back.
+        // Counter start as before, list read again, preview empty, nothing to take back.
         QCOMPARE(s.w->CounterStart->text(), QStringLiteral("1"));
         QCOMPARE(s.w->File1->selectedCount(), 0);
         QCOMPARE(s.w->List1->model()->rowCount(), 0);
@@ -160,9 +159,8 @@ void TestUndo::undo()
     }
 }
 
-// A run killed partway: the program had no chance to record the end of its
-// batch, so the disk tells which files it renamed. The fault layer holds the
-// run's 400th move until the run is killed.
+// A run killed partway never records its end: the disk tells which files it
+// renamed. The fault layer holds the 400th move until the kill.
 void TestUndo::undoAfterKilledRun()
 {
     if (const QString lacking = RealVolume::missing(RealVolume::Kind::FaultyFolder); !lacking.isEmpty())

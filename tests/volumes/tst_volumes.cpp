@@ -1,8 +1,7 @@
-// Renames and deletes through the real window on the volumes where batches
-// mostly happen: an exFAT and a FAT32 card through FUSE, a bind mount of the
-// file system that holds the home trash, and our FUSE layer failing one call
-// or dying there as a pulled-out card. Afterwards every file is found by name
-// and content, none under a hidden name, and the message says what happened.
+// Renames and deletes through the real window on exFAT and FAT32 cards, a bind
+// mount of the home trash's file system, and our FUSE layer failing one call
+// or dying there as a pulled-out card: afterwards every file is found by name
+// and content, none under a hidden name, and the message tells the truth.
 #include "support/foldersnapshot.h"
 #include "support/realvolume.h"
 
@@ -182,9 +181,8 @@ void TestVolumes::run()
              setup.deleting || !message.isEmpty()
                  ? QStringLiteral("1")
                  : QLatin1Char(' ') + QString::number(1 + setup.selected.size()));
-    // In the trash at the top of its volume, with a record of its path from
-    // there, so that a card mounted elsewhere restores too; or no trash
-    // folder left behind. Nothing goes to the home trash.
+    // In its volume's trash, recorded by its path from the volume's top so that
+    // a card mounted elsewhere restores too; else no trash. Never the home's.
     const QString trash = volume.trash();
     if (setup.deleting && !after.contains(setup.selected.first())) {
         QCOMPARE(Snapshot(trash + "/files"), Expected({{"a b.txt", "a b.txt"}}, QString()));
