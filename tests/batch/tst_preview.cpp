@@ -57,14 +57,10 @@ void TestPreview::initTestCase()
     QVERIFY(IsolateUserFolders(m_home.path()));
 
     QVERIFY(m_large.isValid());
-    const QByteArray folder = QFile::encodeName(m_large.path());
-    const char *const endings[] = {".txt", ".JPG", ""};
+    const QString endings[] = {QStringLiteral(".txt"), QStringLiteral(".JPG"), QString()};
     for (int i = 0; i < LargeCount; ++i) {
-        const QByteArray path
-            = folder + "/Img_" + QByteArray::number(i).rightJustified(6, '0') + endings[i % 3];
-        const int fd = ::open(path.constData(), O_CREAT | O_WRONLY, 0644);
-        QVERIFY2(fd >= 0, path.constData());
-        ::close(fd);
+        const QString name = QStringLiteral("Img_%1").arg(i, 6, 10, QLatin1Char('0')) + endings[i % 3];
+        QVERIFY2(WriteFile(m_large.filePath(name), {}), qPrintable(name));
     }
 }
 

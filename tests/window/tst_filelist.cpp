@@ -302,11 +302,10 @@ void TestFileList::mouseRelease_data()
     QTest::addColumn<QList<int>>("afterDrag"); // from entry 1 to entry 2, with entry 0 selected
     QTest::addColumn<QList<int>>("afterClickBelow");
 
+    const QList<int> first{0};
     QTest::newRow("release/button/left") << Qt::LeftButton << QList<int>{1, 2} << QList<int>{};
-    QTest::newRow("release/button/right-keeps-selection")
-        << Qt::RightButton << QList<int>{0} << QList<int>{0};
-    QTest::newRow("release/button/middle-keeps-selection")
-        << Qt::MiddleButton << QList<int>{0} << QList<int>{0};
+    QTest::newRow("release/button/right-keeps-selection") << Qt::RightButton << first << first;
+    QTest::newRow("release/button/middle-keeps-selection") << Qt::MiddleButton << first << first;
 }
 
 void TestFileList::mouseRelease()
