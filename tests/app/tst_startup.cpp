@@ -269,8 +269,7 @@ void TestStartup::label2_showsOneAboutBox()
     QVERIFY(!Splash::instance());
     QCOMPARE(splashWindowCount(), 0);
 
-    // Only a left click opens it: not another button, nor a press that
-    // leaves the label before its release.
+    // Only a left click opens it: no other button, no press released elsewhere.
     const QPoint inside = w->Label2->rect().center();
     QTest::mouseClick(w->Label2, Qt::RightButton, {}, inside);
     QTest::mouseClick(w->Label2, Qt::MiddleButton, {}, inside);

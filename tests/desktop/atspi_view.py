@@ -1,6 +1,5 @@
 """What a screen reader gets of Quorlane through AT-SPI: every input control
-announced by a meaningful name, the file list's tool tip as its description,
-and the preview lines readable.
+announced by a meaningful name, and the preview lines readable.
 
 Run by check_atspi.sh inside its own D-Bus session under a real X server."""
 import sys
@@ -46,11 +45,6 @@ expected = [
 missing = [f"{role} {name!r}" for role, name in expected if named(app, role, name) is None]
 if missing:
     sys.exit("FAIL: not announced: " + ", ".join(missing))
-
-# The file list's tool tip is read as its description.
-description = named(app, "list", "Files").description
-if description != "Use mouse, shift or control to select":
-    sys.exit("FAIL: the file list is described as %r" % description)
 
 # Press "Select All" as an assistive tool would; the preview then holds a line
 # per file, read as "old becomes new".
