@@ -90,8 +90,8 @@ private:
     QObject m_context;
 };
 
-// Writes a rule without its notification, which leaves the preview stale: any
-// rebuild would show the new rule. The stale lines.
+// Writes a rule without its notification and returns the preview's lines,
+// stale from then on: any rebuild would show the new rule.
 QStringList WriteQuietly(QLineEdit *box, const QString &text, const PreviewList *preview)
 {
     const QSignalBlocker quiet(box);
