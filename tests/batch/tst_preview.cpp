@@ -282,16 +282,14 @@ void TestPreview::largeSelection_data()
     using C = CaseMode;
     QTest::newRow("large/replace/counter-forced")
         << MakeRules(0, "P", false, "1") << RenameRules{P::Replace, "P", true, "0", {}, {}, C::Unchanged};
-    Rules before = MakeRules(1, "x_", true, "7");
-    before.pattern = QStringLiteral("000");
     QTest::newRow("large/before/counter-edit")
-        << before << RenameRules{P::Before, "x_", true, "000", "g_0", "-", C::Unchanged};
+        << Rules{1, "x_", true, "000", "7"}
+        << RenameRules{P::Before, "x_", true, "000", "g_0", "-", C::Unchanged};
     QTest::newRow("large/none/prefix-emptied")
         << MakeRules(2, "Trip", false, "1") << RenameRules{P::None, {}, false, "0", {}, {}, C::Unchanged};
-    Rules blank = MakeRules(1, "a", true, "-3", 1);
-    blank.pattern = QStringLiteral(" 00");
     QTest::newRow("large/upper/blank-pattern-negative-start")
-        << blank << RenameRules{P::Before, "a", true, " 00", "Im", {}, C::Upper};
+        << Rules{1, "a", true, " 00", "-3", 1}
+        << RenameRules{P::Before, "a", true, " 00", "Im", {}, C::Upper};
     QTest::newRow("large/lower/counter-runs-out") << MakeRules(1, "Z", true, "2147400000", 2)
                                                   << RenameRules{P::Before, "Z", true, "0", {}, {}, C::Lower};
 }

@@ -71,9 +71,8 @@ void TestVolumes::run_data()
 
     const QStringList abc = {"a.txt", "b.txt", "c.txt"};
     const QStringList dsc = {"DSC_1.JPG", "DSC_2.JPG"};
-    Rules counted = MakeRules(1, "trip_", true, "1");
-    counted.pattern = QStringLiteral("00");
     const Setup prefix{abc, abc, MakeRules(1, "x", false, "1")};
+    const Setup counted{abc, abc, Rules{1, "trip_", true, "00", "1"}};
     const Setup lower{dsc, dsc, MakeRules(2, "", false, "1", 2)};
     const QStringList beach = {"Beach.jpg", "holiday.jpg"};
     const Setup upper{beach, beach, MakeRules(2, "", false, "1", 1)};
@@ -92,7 +91,7 @@ void TestVolumes::run_data()
         };
         row("case-only-lower", lower, lowered);
         row("case-only-upper", upper, {{"BEACH.JPG", "Beach.jpg"}, {"HOLIDAY.JPG", "holiday.jpg"}});
-        row("prefix-and-counter", Setup{abc, abc, counted},
+        row("prefix-and-counter", counted,
             {{"trip_a01.txt", "a.txt"}, {"trip_b02.txt", "b.txt"}, {"trip_c03.txt", "c.txt"}});
         row("other-file-differs-in-case", otherCase, {{"A.txt", "A.txt"}, {fat ? "b.txt" : "a.txt", "b.txt"}},
             fat ? Failure : QString());
