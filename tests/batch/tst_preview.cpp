@@ -106,6 +106,15 @@ void TestPreview::lines_data()
         << QStringList{"Beach.JPG"} << lower << QStringList{"Beach.JPG"}
         << QStringList{"Beach.JPG" + Arrow + "xbeach.jpg"};
 
+    // A prefix naming a sub-folder: the letter case changes the file's own
+    // name only, as the rename run does.
+    const QStringList caseNames = {"Sub/x.txt", "Sub/X.TXT", "Sub/x.txt"};
+    for (int caseMode = 0; caseMode < 3; ++caseMode) {
+        QTest::addRow("lines/sub-folder-prefix/case-%d", caseMode)
+            << QStringList{"a.txt", "Sub/k.txt"}
+            << MakeRules(0, caseMode == 2 ? "Sub/X" : "Sub/x", false, "1", caseMode) << QStringList{"a.txt"}
+            << QStringList{"a.txt" + Arrow + caseNames.at(caseMode)};
+    }
     QTest::newRow("lines/no-selection/selected-then-removed")
         << abc << numbered << QStringList{"a.txt", "b.txt", "a.txt", "b.txt"} << QStringList{};
     QTest::newRow("lines/no-selection/empty-folder")

@@ -1,0 +1,78 @@
+// Renames and deletes through the real window over our FUSE layer, which
+// fails one chosen call before or after carrying it out, or dies there as a
+// pulled-out card: afterwards every file is found by name and content, none
+// under a hidden name, and the message tells the truth.
+#include "support/volumerun.h"
+
+using namespace volumerun;
+
+class TestVolumeFaults : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void run_data();
+    void run();
+
+private:
+    QTemporaryDir m_home;
+};
+
+void TestVolumeFaults::initTestCase()
+{
+    QVERIFY(m_home.isValid());
+    QVERIFY(IsolateUserFolders(m_home.path()));
+}
+
+void TestVolumeFaults::run_data()
+{
+    AddVolumeColumns();
+    const QStringList abc = {"a.txt", "b.txt", "c.txt"};
+    const QStringList dsc = {"DSC_1.JPG", "DSC_2.JPG"};
+    const Setup prefix{abc, abc, MakeRules(1, "x", false, "1")};
+    const Setup lower{dsc, dsc, MakeRules(2, "", false, "1", 2)};
+    const Setup deletion{{"a b.txt", "b.txt"}, {"a b.txt"}, {}, true};
+    const Holds lowered{{"dsc_1.jpg", "DSC_1.JPG"}, {"dsc_2.jpg", "DSC_2.JPG"}};
+    const Holds trashed{{"b.txt", "b.txt"}};
+    const Holds first{{"xa.txt", "a.txt"}, {"b.txt", "b.txt"}, {"c.txt", "c.txt"}};
+    const Holds two{{"xa.txt", "a.txt"}, {"xb.txt", "b.txt"}, {"c.txt", "c.txt"}};
+    const Holds all{{"xa.txt", "a.txt"}, {"xb.txt", "b.txt"}, {"xc.txt", "c.txt"}};
+    const Holds unchanged{{"DSC_1.JPG", "DSC_1.JPG"}, {"DSC_2.JPG", "DSC_2.JPG"}};
+    const Holds kept{{"a b.txt", "a b.txt"}, {"b.txt", "b.txt"}};
+    const Kind links = Kind::FaultyFolder; // hard links work
+    const Kind card = Kind::FaultyExFat; // no hard links, names ignore case
+    const auto row = [](const char *name, Kind kind, const Setup &setup, const char *plan, const Holds &after,
+                        const QString &message) {
+        QTest::addRow("fault/%s", name) << kind << setup << QByteArray(plan) << after << message;
+    };
+    row("links/link-fails", links, prefix, "link 2 before", first, Failure);
+    row("links/link-made-but-reported-failed", links, prefix, "link 2 after", all, {});
+    row("links/unlink-fails", links, prefix, "unlink 2 before", first, Failure);
+    row("links/unlink-done-but-reported-failed", links, prefix, "unlink 2 after", all, {});
+    row("links/dead-before-link", links, prefix, "link 2 before die", first, Failure);
+    // Both names were made before the end; neither may be taken away.
+    row("links/dead-after-unlink", links, prefix, "unlink 2 after die", two, Failure);
+    row("card/rename-fails", card, prefix, "rename 2 before", first, Failure);
+    row("card/rename-done-but-reported-failed", card, prefix, "rename 2 after", all, {});
+    row("card/pulled-out-after-rename", card, prefix, "rename 2 after die", two, Failure);
+    // Lower case: each file goes through a temporary name, two renames each.
+    row("card-case/second-step-fails", card, lower, "rename 2 before", unchanged, Failure);
+    row("card-case/second-step-done-but-reported-failed", card, lower, "rename 2 after", lowered, {});
+    row("card-case/pulled-out-between-steps", card, lower, "rename 2 before die",
+        {{"*", "DSC_1.JPG"}, {"DSC_2.JPG", "DSC_2.JPG"}}, Failure + Stranded);
+    row("links-delete/record-write-fails", links, deletion, "write 1 before", kept, Stays);
+    row("links-delete/link-made-but-reported-failed", links, deletion, "link 1 after", trashed, {});
+    row("links-delete/unlink-done-but-reported-failed", links, deletion, "unlink 1 after", trashed, {});
+    row("links-delete/unlink-fails", links, deletion, "unlink 1 before", kept, Stays);
+    row("card-delete/rename-fails", card, deletion, "rename 1 before", kept, Stays);
+    // The card is gone: the file cannot be seen, and nothing says it stays.
+    row("card-delete/pulled-out", card, deletion, "rename 1 before die", kept, NotSent);
+}
+
+void TestVolumeFaults::run()
+{
+    RunOnVolume(m_home.path());
+}
+
+QTEST_MAIN(TestVolumeFaults)
+#include "tst_volumefaults.moc"
