@@ -8,6 +8,8 @@
 #include <QStandardPaths>
 #include <QUuid>
 
+#include <algorithm>
+#include <string_view>
 #include <utility>
 
 // A batch file: a header line, the batch's id, kind, folder and counter
@@ -22,19 +24,33 @@ const QByteArray Header = "Quorlane batch journal 1";
 
 // Appends a text with the bytes that would break a line into words, '%',
 // blanks and control characters, written as %XX; the rest as it is.
-void appendEncoded(QByteArray &out, QStringView text)
+template<typename Bytes> void appendEncodedBytes(QByteArray &out, const Bytes &bytes)
 {
     static const char hex[] = "0123456789ABCDEF";
-    for (const char c : text.toUtf8()) {
-        const auto byte = static_cast<unsigned char>(c);
+    const qsizetype at = out.size();
+    out.resize(at + 3 * bytes.size());
+    char *next = out.data() + at;
+    for (const auto unit : bytes) {
+        const auto byte = static_cast<unsigned char>(unit);
         if (byte <= ' ' || byte == '%' || byte == 0x7f) {
-            out += '%';
-            out += hex[byte >> 4];
-            out += hex[byte & 15];
+            *next++ = '%';
+            *next++ = hex[byte >> 4];
+            *next++ = hex[byte & 15];
         } else {
-            out += c;
+            *next++ = char(byte);
         }
     }
+    out.truncate(next - out.constData());
+}
+
+void appendEncoded(QByteArray &out, QStringView text)
+{
+    // Most names are ASCII, whose UTF-8 is the characters themselves.
+    const bool ascii = std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; });
+    if (ascii)
+        appendEncodedBytes(out, std::u16string_view(text.utf16(), size_t(text.size())));
+    else
+        appendEncodedBytes(out, text.toUtf8());
 }
 
 QString decoded(const QByteArray &text)

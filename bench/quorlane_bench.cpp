@@ -224,7 +224,9 @@ QString PerlRename()
 }
 
 // 4. Rename_Click over every file of a folder ("r_" before each name)
-// against renameat2 on the same names, and the perl rename as a peer.
+// against renameat2 on the same names in the same (list) order, and the perl
+// rename as a peer. The order matters: ext4 renames the names of a folder in
+// their creation order some 8% faster than in the list's sorted order.
 QList<Row> RenameCase(const QString &base, int count)
 {
     const QString folder = base + QStringLiteral("/rename-%1").arg(count);
@@ -241,9 +243,12 @@ QList<Row> RenameCase(const QString &base, int count)
     w->Option1[1]->setChecked(true);
     w->Prefixtext->setText(prefix);
     std::vector<std::pair<QByteArray, QByteArray>> paths;
-    for (const QString &name : names)
+    const FileNames &listed = w->File1->fileNames();
+    for (qsizetype i = 0; i < listed.size(); ++i) {
+        const QString name = listed.at(i).toString();
         paths.emplace_back(QFile::encodeName(folder + u'/' + name),
                            QFile::encodeName(folder + u'/' + prefix + name));
+    }
     const auto [run, bare] = MedianMs(
         {[&] {
              w->Rename_Click();

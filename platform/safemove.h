@@ -22,6 +22,10 @@ struct MoveResult {
 // anything is undone.
 class SafeMove {
 public:
+    SafeMove() = default;
+    SafeMove(const SafeMove &) = delete;
+    SafeMove &operator=(const SafeMove &) = delete;
+    ~SafeMove();
     MoveResult move(const QString &from, const QString &to);
 
 private:
@@ -35,10 +39,12 @@ private:
     Volume *volumeOf(QStringView folder, int *error);
     MoveResult moveBy(Volume &volume, const QString &from, const QString &to);
     MoveResult throughTemporary(Volume &volume, const QString &from, const QString &to);
+    int renameNoReplace(const QString &from, const QString &to) const;
 
     std::map<quint64, Volume> m_volumes; // by device number
     // The folder of the last move and its volume, trusted for a second.
     QString m_lastFolder;
     Volume *m_lastVolume = nullptr;
+    int m_lastFolderFd = -1; // the folder opened, for renames by name within it
     QElapsedTimer m_lastLookup;
 };

@@ -78,10 +78,11 @@ void TestUndo::undo_data()
     const QStringList ac = {"a.txt", "c.txt"};
     const Moves renamed = {{"a.txt", "xa.txt"}, {"b.txt", "xb.txt"}, {"c.txt", "xc.txt"}};
     const QString menu = QStringLiteral("Undo rename of 3 files");
-    // The journal keeps names with blanks, '%' and line breaks whole.
-    const QStringList odd = {"a b.txt", "b%41.txt", "c\nd\t.txt"};
+    // The journal keeps names with blanks, '%', line breaks and letters
+    // beyond ASCII whole.
+    const QStringList odd = {"a b.txt", "b%41.txt", "c\nd\t.txt", QStringLiteral("d é€😀.txt")};
     QTest::newRow("undo/rename/whole-batch-odd-names-from-menu")
-        << false << odd << odd << "" << Moves{} << menu;
+        << false << odd << odd << "" << Moves{} << "Undo rename of 4 files";
     QTest::newRow("undo/rename/stopped-at-second-file")
         << false << QStringList{"a.txt", "b.txt", "xb.txt"} << abc.mid(0, 2) << "" << Moves{}
         << "Undo rename of 1 file";
