@@ -202,14 +202,15 @@ int SafeMove::renameNoReplace(const QString &from, const QString &to) const
     const qsizetype folderLength = m_lastFolder.size();
     auto inFolder = [&](const QString &path) {
         return m_lastFolderFd >= 0 && path.size() > folderLength + 1 && path.startsWith(m_lastFolder)
-            && path.at(folderLength) == QLatin1Char('/') && path.indexOf(QLatin1Char('/'), folderLength + 1) < 0;
+            && path.at(folderLength) == QLatin1Char('/')
+            && path.indexOf(QLatin1Char('/'), folderLength + 1) < 0;
     };
     if (inFolder(from) && inFolder(to))
         return ::renameat2(m_lastFolderFd, QFile::encodeName(from.mid(folderLength + 1)).constData(),
                            m_lastFolderFd, QFile::encodeName(to.mid(folderLength + 1)).constData(),
                            RENAME_NOREPLACE);
-    return ::renameat2(AT_FDCWD, QFile::encodeName(from).constData(), AT_FDCWD, QFile::encodeName(to).constData(),
-                       RENAME_NOREPLACE);
+    return ::renameat2(AT_FDCWD, QFile::encodeName(from).constData(), AT_FDCWD,
+                       QFile::encodeName(to).constData(), RENAME_NOREPLACE);
 }
 
 MoveResult SafeMove::moveBy(Volume &volume, const QString &from, const QString &to)
