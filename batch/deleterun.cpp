@@ -22,7 +22,9 @@ void FileRenamer::Delete_Click()
     // The list is not re-read during the walk, so the indexes stay valid
     // while the files leave the folder.
     const SelectedRows rows = File1->selectedRows();
-    // Where each file went is kept, so that the batch can come back.
+    // Where each file went is kept, so that the batch can come back, where
+    // the platform can bring it back; elsewhere the folder's last rename
+    // stays the one to take back.
     JournalBatch batch{JournalBatch::Kind::Delete, folder, QString(), {}, {}, std::nullopt};
     for (int k = 0; k < rows.count(); ++k) {
         const QString name = File1->list(rows.row(k));
@@ -32,7 +34,7 @@ void FileRenamer::Delete_Click()
             batch.to.append(placeInTrash);
         }
     }
-    if (batch.from.size() > 0) {
+    if (batch.from.size() > 0 && m_services.trash->canRestore()) {
         batch.done = int(batch.from.size());
         m_journal.write(batch);
     }

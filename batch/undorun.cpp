@@ -83,9 +83,10 @@ void FileRenamer::UndoLastBatch()
             = rename ? m_services.rename->rename(place, path) : m_services.trash->restore(place, path);
         if (result.done)
             continue;
-        const QString reason = onDisk(path)
-            ? QStringLiteral("%1 is taken by another file").arg(batch->from.at(k))
-            : result.error;
+        QString reason = onDisk(path) ? QStringLiteral("%1 is taken by another file").arg(batch->from.at(k))
+                                      : result.error;
+        if (!result.strandedAt.isEmpty())
+            reason += QLatin1String("; the file is now ") + QDir::toNativeSeparators(result.strandedAt);
         stayed.append(QDir::toNativeSeparators(place) + QLatin1String(": ") + reason);
     }
     m_journal.forget(folder);

@@ -29,14 +29,6 @@ MoveResult moved()
 
 } // namespace
 
-SafeMove::~SafeMove()
-{
-#ifndef Q_OS_WIN
-    if (m_lastFolderFd >= 0)
-        ::close(m_lastFolderFd);
-#endif
-}
-
 #ifdef Q_OS_WIN
 
 MoveResult SafeMove::move(const QString &from, const QString &to)
@@ -143,6 +135,13 @@ MoveResult linkThenUnlink(const QString &from, const QString &to, bool *linked)
     return result;
 }
 
+// A move reported failed that took place all the same counts as done: the
+// present name is gone and the new one is there.
+bool tookPlace(const QString &from, const QString &to)
+{
+    return absence(from) == 0 && present(to);
+}
+
 // Where a file system has neither the no-replace rename nor hard links, the
 // new name is checked free and then the file renamed. A file that another
 // program makes under that name between the two steps is replaced; such a
@@ -154,10 +153,7 @@ MoveResult checkedRename(const QString &from, const QString &to)
     if (::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0)
         return moved();
     const int error = errno;
-    // A rename reported failed that took place all the same counts as done.
-    if (absence(from) == 0 && present(to))
-        return moved();
-    return failed(error);
+    return tookPlace(from, to) ? moved() : failed(error);
 }
 
 } // namespace
@@ -177,49 +173,34 @@ SafeMove::Volume *SafeMove::volumeOf(QStringView folder, int *error)
         *error = errno;
         return nullptr;
     }
+    // A device number is given again to the next volume mounted after one
+    // is taken away, so what was learned holds only for the same type.
     const quint64 device = (quint64(st.stx_dev_major) << 32) | st.stx_dev_minor;
-    auto found = m_volumes.find(device);
+    const QByteArray type = QStorageInfo(path).fileSystemType();
+    auto found = m_volumes.find({device, type});
     if (found == m_volumes.end()) {
         static const QByteArrayList fatTypes
             = {"vfat",    "msdos",      "exfat",        "ntfs",         "ntfs3",
                "fuseblk", "fuse.exfat", "fuse.fusefat", "fuse.ntfs-3g", "fuse.exfat-fuse"};
-        found = m_volumes.emplace(device, Volume()).first;
-        found->second.fatNames = fatTypes.contains(QStorageInfo(path).fileSystemType());
+        found = m_volumes.emplace(std::make_pair(device, type), Volume()).first;
+        found->second.fatNames = fatTypes.contains(type);
     }
-    if (m_lastFolderFd >= 0)
-        ::close(m_lastFolderFd);
-    m_lastFolderFd = ::open(QFile::encodeName(path).constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
     m_lastFolder = path;
     m_lastVolume = &found->second;
     m_lastLookup.start();
     return m_lastVolume;
 }
 
-// Names within the folder of the last move are renamed relative to it, which
-// spares the system a walk along the whole path for each file.
-int SafeMove::renameNoReplace(const QString &from, const QString &to) const
-{
-    const qsizetype folderLength = m_lastFolder.size();
-    auto inFolder = [&](const QString &path) {
-        return m_lastFolderFd >= 0 && path.size() > folderLength + 1 && path.startsWith(m_lastFolder)
-            && path.at(folderLength) == QLatin1Char('/')
-            && path.indexOf(QLatin1Char('/'), folderLength + 1) < 0;
-    };
-    if (inFolder(from) && inFolder(to))
-        return ::renameat2(m_lastFolderFd, QFile::encodeName(from.mid(folderLength + 1)).constData(),
-                           m_lastFolderFd, QFile::encodeName(to.mid(folderLength + 1)).constData(),
-                           RENAME_NOREPLACE);
-    return ::renameat2(AT_FDCWD, QFile::encodeName(from).constData(), AT_FDCWD,
-                       QFile::encodeName(to).constData(), RENAME_NOREPLACE);
-}
-
 MoveResult SafeMove::moveBy(Volume &volume, const QString &from, const QString &to)
 {
     if (volume.route == Route::NoReplace) {
-        if (renameNoReplace(from, to) == 0)
+        if (::renameat2(AT_FDCWD, QFile::encodeName(from).constData(), AT_FDCWD,
+                        QFile::encodeName(to).constData(), RENAME_NOREPLACE)
+            == 0)
             return moved();
-        if (errno != EINVAL && errno != ENOSYS)
-            return failed(errno);
+        const int error = errno;
+        if (error != EINVAL && error != ENOSYS)
+            return tookPlace(from, to) ? moved() : failed(error);
         // Refused by this file system: this file tries a hard link, and what
         // it finds decides the route of every later file of the volume. A
         // link refused as not permitted means none are (as on FAT through

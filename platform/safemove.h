@@ -1,9 +1,11 @@
 #pragma once
 
+#include <QByteArray>
 #include <QElapsedTimer>
 #include <QString>
 
 #include <map>
+#include <utility>
 
 // Where one move of a file to a new name ended.
 struct MoveResult {
@@ -22,10 +24,6 @@ struct MoveResult {
 // anything is undone.
 class SafeMove {
 public:
-    SafeMove() = default;
-    SafeMove(const SafeMove &) = delete;
-    SafeMove &operator=(const SafeMove &) = delete;
-    ~SafeMove();
     MoveResult move(const QString &from, const QString &to);
 
 private:
@@ -39,12 +37,10 @@ private:
     Volume *volumeOf(QStringView folder, int *error);
     MoveResult moveBy(Volume &volume, const QString &from, const QString &to);
     MoveResult throughTemporary(Volume &volume, const QString &from, const QString &to);
-    int renameNoReplace(const QString &from, const QString &to) const;
 
-    std::map<quint64, Volume> m_volumes; // by device number
+    std::map<std::pair<quint64, QByteArray>, Volume> m_volumes; // by device number and type
     // The folder of the last move and its volume, trusted for a second.
     QString m_lastFolder;
     Volume *m_lastVolume = nullptr;
-    int m_lastFolderFd = -1; // the folder opened, for renames by name within it
     QElapsedTimer m_lastLookup;
 };

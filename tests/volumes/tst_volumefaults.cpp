@@ -2,7 +2,10 @@
 // fails one chosen call before or after carrying it out, or dies there as a
 // pulled-out card: afterwards every file is found by name and content, none
 // under a hidden name, and the message tells the truth.
+#include "platform/renameservice.h"
 #include "support/volumerun.h"
+
+#include <sys/stat.h>
 
 using namespace volumerun;
 
@@ -13,6 +16,7 @@ private slots:
     void initTestCase();
     void run_data();
     void run();
+    void cardOnDeviceNumberGivenAgain();
 
 private:
     QTemporaryDir m_home;
@@ -72,6 +76,40 @@ void TestVolumeFaults::run_data()
 void TestVolumeFaults::run()
 {
     RunOnVolume(m_home.path());
+}
+
+namespace {
+dev_t DeviceOf(const QString &path)
+{
+    struct stat info { };
+    return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_dev : 0;
+}
+} // namespace
+
+// A card mounted after another volume was taken away may get its device
+// number; what was learned of that volume (hard links work, any character
+// goes) must not hold for the card.
+void TestVolumeFaults::cardOnDeviceNumberGivenAgain()
+{
+    for (const Kind kind : {Kind::FaultyFolder, Kind::Fat32}) {
+        if (const QString lacking = RealVolume::missing(kind); !lacking.isEmpty())
+            QSKIP(qPrintable(QLatin1String("This test needs ") + lacking));
+    }
+    NativeRenameService service;
+    dev_t before = 0;
+    {
+        const RealVolume links(Kind::FaultyFolder);
+        QVERIFY(links.ok() && WriteFile(links.path() + "/a.txt", "a"));
+        QVERIFY(service.rename(links.path() + "/a.txt", links.path() + "/b.txt").done);
+        before = DeviceOf(links.path());
+    }
+    const RealVolume card(Kind::Fat32);
+    QVERIFY(card.ok() && WriteFile(card.path() + "/a.txt", "a"));
+    if (DeviceOf(card.path()) != before)
+        QSKIP("This test needs the card to get the device number of the volume before it");
+    QVERIFY(service.rename(card.path() + "/a.txt", card.path() + "/b.txt").done);
+    QVERIFY(!service.rename(card.path() + "/b.txt", card.path() + "/x?.txt").done);
+    QCOMPARE(Snapshot(card.path()), FolderFiles({{"b.txt", "a"}}));
 }
 
 QTEST_MAIN(TestVolumeFaults)
