@@ -6,7 +6,6 @@
 #include "window/previewlist.h"
 
 #include <QDir>
-#include <QFileInfo>
 
 void FileRenamer::Delete_Click()
 {
@@ -52,8 +51,7 @@ bool FileRenamer::DelToRecycBin(const QString &path, QString *placeInTrash)
     if (m_services.trash->moveToTrash(path, &error, placeInTrash))
         return true;
     m_services.pointer->set(Pointer::Arrow);
-    const QFileInfo file(path);
-    const QString text = file.exists() || file.isSymLink()
+    const QString text = OnDisk(path)
         ? QStringLiteral("This file could not be sent to the Recycle Bin and stays where it is:\r%1\r%2")
         : QStringLiteral("This file could not be sent to the Recycle Bin:\r%1\r%2");
     m_services.messageBox->show(text.arg(QDir::toNativeSeparators(path), error), MsgBox::Ok,

@@ -8,19 +8,12 @@
 #include "window/previewlist.h"
 
 #include <QDir>
-#include <QFileInfo>
 #include <QLineEdit>
 
 namespace {
 
 // Files named in the message, at most; the rest are counted.
 constexpr int MaxNamed = 10;
-
-bool onDisk(const QString &path)
-{
-    const QFileInfo file(path);
-    return file.exists() || file.isSymLink();
-}
 
 } // namespace
 
@@ -52,7 +45,7 @@ int FileRenamer::MovesDone(const JournalBatch &batch) const
                 listed = ListEveryName(batch.folder);
             moved = listed->contains(wanted.toString()) && !listed->contains(present.toString());
         } else {
-            moved = onDisk(FullPath(batch.folder, wanted)) && !onDisk(FullPath(batch.folder, present));
+            moved = OnDisk(FullPath(batch.folder, wanted)) && !OnDisk(FullPath(batch.folder, present));
         }
         if (moved)
             return int(k) + 1;
@@ -83,7 +76,7 @@ void FileRenamer::UndoLastBatch()
             = rename ? m_services.rename->rename(place, path) : m_services.trash->restore(place, path);
         if (result.done)
             continue;
-        QString reason = onDisk(path) ? QStringLiteral("%1 is taken by another file").arg(batch->from.at(k))
+        QString reason = OnDisk(path) ? QStringLiteral("%1 is taken by another file").arg(batch->from.at(k))
                                       : result.error;
         if (!result.strandedAt.isEmpty())
             reason += QLatin1String("; the file is now ") + QDir::toNativeSeparators(result.strandedAt);

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #if defined(Q_OS_LINUX)
 #include <dirent.h>
@@ -9,7 +10,6 @@
 #include <sys/stat.h>
 #else
 #include <QDirIterator>
-#include <QFileInfo>
 #endif
 #ifdef Q_OS_WIN
 #include <windows.h>
@@ -108,3 +108,9 @@ FileNames ListFileNames(const QString &folder)
 }
 
 #endif
+
+bool OnDisk(const QString &path)
+{
+    const QFileInfo file(path);
+    return file.exists() || file.isSymLink();
+}

@@ -48,3 +48,6 @@ FileNames ListFileNames(const QString &folder);
 // and sub-folders included: where names ignore letter case, whether a name is
 // there in this very spelling.
 QSet<QString> ListEveryName(const QString &folder);
+
+// Whether something has this name, a link whose target is gone included.
+bool OnDisk(const QString &path);

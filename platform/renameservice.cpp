@@ -1,5 +1,7 @@
 #include "platform/renameservice.h"
 
+#include "platform/folderreader.h"
+
 #include <QFileInfo>
 
 namespace {
@@ -29,7 +31,7 @@ MoveResult NativeRenameService::rename(const QString &presentPath, const QString
     }
     if (sameEntry(presentPath, newPath)) {
         // Nothing to change, but the file must be there.
-        result.done = QFileInfo::exists(presentPath) || QFileInfo(presentPath).isSymLink();
+        result.done = OnDisk(presentPath);
         if (!result.done)
             result.error = QStringLiteral("No such file");
         return result;

@@ -1,5 +1,7 @@
 #include "platform/trashservice.h"
 
+#include "platform/folderreader.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -203,8 +205,7 @@ MoveResult moveIntoTrash(SafeMove &move, Trash &trash, const QString &path, QStr
             *placeInTrash = target;
             return result;
         }
-        const QFileInfo taken(target);
-        if (result.code == EEXIST || (!taken.exists() && !taken.isSymLink()))
+        if (result.code == EEXIST || !OnDisk(target))
             ::unlink(recordPath.constData());
         if (result.code != EEXIST)
             return result;
@@ -225,8 +226,7 @@ bool QtTrashService::moveToTrash(const QString &path, QString *error, QString *p
         *error = QStringLiteral("A file name cannot hold the character NUL.");
         return false;
     }
-    const QFileInfo file(path);
-    if (!file.exists() && !file.isSymLink()) {
+    if (!OnDisk(path)) {
         *error = QStringLiteral("The file does not exist.");
         return false;
     }
@@ -239,7 +239,7 @@ bool QtTrashService::moveToTrash(const QString &path, QString *error, QString *p
     // system refuses to move between mounts.
     if (!makeHomeTrash(error))
         return false;
-    const QString folder = file.absolutePath();
+    const QString folder = QFileInfo(path).absolutePath();
     const bool homeVolume = sameFileSystem(folder, homeTrash());
     MoveResult result;
     QString place;
