@@ -3,6 +3,8 @@
 #include "platform/folderreader.h"
 
 #include <QString>
+#include <QStringList>
+#include <QUuid>
 
 #include <optional>
 
@@ -23,6 +25,15 @@ struct JournalBatch {
     // How many moves the run carried out; empty when the run never recorded
     // its end (the program was killed, the machine went off).
     std::optional<int> done;
+    // A delete: the deletion date each file's trash record holds.
+    QStringList deletedAt = {};
+    // The batch's own id, which names its temporary names.
+    QByteArray id = QUuid::createUuid().toByteArray(QUuid::Id128);
+
+    // The name in the folder through which the k-th move changes the letter
+    // case alone where names ignore case. Known ahead, so that a file left
+    // there by a run that was killed is found and brought back.
+    QString temporaryName(qsizetype k) const;
 };
 
 // The journal of batches, one file per folder in the user's application
@@ -38,7 +49,13 @@ public:
     bool write(const JournalBatch &batch);
     // Records the end of the batch written last: `done` moves carried out.
     bool recordEnd(int done);
-    // The folder's last batch, if one is kept and can be read whole.
+    // The batch written last moved nothing: the folder's batch before it is
+    // its last one again.
+    void withdraw();
+    // The folder's last batch, if one is kept, reads whole and unchanged,
+    // holds only what a batch of this folder can hold, and was written for
+    // the folder that is at this path now (not another volume or folder
+    // mounted or made there since).
     std::optional<JournalBatch> last(const QString &folder) const;
     // The folder's batch is taken back: the journal keeps none for it.
     void forget(const QString &folder);

@@ -27,10 +27,11 @@ void FileRenamer::Delete_Click()
     JournalBatch batch{JournalBatch::Kind::Delete, folder, QString(), {}, {}, std::nullopt};
     for (int k = 0; k < rows.count(); ++k) {
         const QString name = File1->list(rows.row(k));
-        QString placeInTrash;
-        if (DelToRecycBin(FullPath(folder, name), &placeInTrash)) {
+        TrashedFile trashed;
+        if (DelToRecycBin(FullPath(folder, name), &trashed)) {
             batch.from.append(name);
-            batch.to.append(placeInTrash);
+            batch.to.append(trashed.place);
+            batch.deletedAt.append(trashed.deletedAt);
         }
     }
     if (batch.from.size() > 0 && m_services.trash->canRestore()) {
@@ -45,10 +46,10 @@ void FileRenamer::Delete_Click()
 // A file that cannot go to the trash is named with the reason, and the run
 // goes on with the next file. The message says the file stays where it is
 // only when it is still there.
-bool FileRenamer::DelToRecycBin(const QString &path, QString *placeInTrash)
+bool FileRenamer::DelToRecycBin(const QString &path, TrashedFile *trashed)
 {
     QString error;
-    if (m_services.trash->moveToTrash(path, &error, placeInTrash))
+    if (m_services.trash->moveToTrash(path, &error, trashed))
         return true;
     m_services.pointer->set(Pointer::Arrow);
     const QString text = OnDisk(path)

@@ -69,9 +69,14 @@ void FileRenamer::Rename_Click()
     m_counter = *start;
     for (int k = 0; k < rows.count(); ++k) {
         const MoveResult result
-            = RenameOneFile(FullPath(folder, batch.from.at(k)), FullPath(folder, batch.to.at(k)));
+            = RenameOneFile(FullPath(folder, batch.from.at(k)), FullPath(folder, batch.to.at(k)),
+                            FullPath(folder, batch.temporaryName(k)));
         if (!result.done) {
-            if (journaled)
+            // A batch that moved nothing leaves the folder's batch before it
+            // the one to take back.
+            if (journaled && k == 0 && result.strandedAt.isEmpty())
+                m_journal.withdraw();
+            else if (journaled)
                 m_journal.recordEnd(k);
             fail(result.strandedAt);
             return;
@@ -90,7 +95,8 @@ void FileRenamer::Rename_Click()
 
 // The new path already has the letter case of the current mode: the case is
 // part of the composition, the same for the preview and the run.
-MoveResult FileRenamer::RenameOneFile(const QString &presentPath, const QString &newPath)
+MoveResult FileRenamer::RenameOneFile(const QString &presentPath, const QString &newPath,
+                                      const QString &temporaryPath)
 {
-    return m_services.rename->rename(presentPath, newPath);
+    return m_services.rename->rename(presentPath, newPath, temporaryPath);
 }

@@ -17,11 +17,19 @@ constexpr int MaxNamed = 10;
 
 } // namespace
 
+// A delete batch is taken back only where the platform can restore, and
+// only from places in this user's trash folders.
 std::optional<JournalBatch> FileRenamer::UndoableBatch() const
 {
     std::optional<JournalBatch> batch = m_journal.last(File1->path());
-    if (batch && batch->kind == JournalBatch::Kind::Delete && !m_services.trash->canRestore())
+    if (!batch || batch->kind == JournalBatch::Kind::Rename)
+        return batch;
+    if (!m_services.trash->canRestore())
         return std::nullopt;
+    for (qsizetype k = 0; k < batch->to.size(); ++k) {
+        if (!m_services.trash->inTrash(batch->to.at(k).toString()))
+            return std::nullopt;
+    }
     return batch;
 }
 
@@ -53,11 +61,24 @@ int FileRenamer::MovesDone(const JournalBatch &batch) const
     return 0;
 }
 
-QString FileRenamer::UndoText(const JournalBatch &batch, int done)
+// A run stops at its first failure, so only the move after the last one done
+// can have left its file under its temporary name: between the two steps of
+// a change of letter case where names ignore it, when the run was killed or
+// the step back failed.
+QString FileRenamer::StrandedAt(const JournalBatch &batch, int done) const
 {
-    const QString files = done == 1 ? QStringLiteral("1 file") : QStringLiteral("%1 files").arg(done);
-    return batch.kind == JournalBatch::Kind::Rename ? QStringLiteral("Undo rename of %1").arg(files)
-                                                    : QStringLiteral("Restore %1 from the trash").arg(files);
+    if (batch.kind != JournalBatch::Kind::Rename || done >= batch.from.size())
+        return {};
+    const QString temporary = FullPath(batch.folder, batch.temporaryName(done));
+    return OnDisk(temporary) ? temporary : QString();
+}
+
+QString FileRenamer::UndoText(const JournalBatch &batch, int files)
+{
+    const QString counted = files == 1 ? QStringLiteral("1 file") : QStringLiteral("%1 files").arg(files);
+    return batch.kind == JournalBatch::Kind::Rename
+        ? QStringLiteral("Undo rename of %1").arg(counted)
+        : QStringLiteral("Restore %1 from the trash").arg(counted);
 }
 
 void FileRenamer::UndoLastBatch()
@@ -69,15 +90,21 @@ void FileRenamer::UndoLastBatch()
     const QString &folder = batch->folder;
     m_services.pointer->set(Pointer::Busy);
     QStringList stayed;
-    for (int k = MovesDone(*batch) - 1; k >= 0; --k) {
+    const int done = MovesDone(*batch);
+    const QString stranded = StrandedAt(*batch, done);
+    for (int k = stranded.isEmpty() ? done - 1 : done; k >= 0; --k) {
         const QString path = FullPath(folder, batch->from.at(k));
-        const QString place = rename ? FullPath(folder, batch->to.at(k)) : batch->to.at(k).toString();
-        const MoveResult result
-            = rename ? m_services.rename->rename(place, path) : m_services.trash->restore(place, path);
+        const QString place = k == done ? stranded
+            : rename                    ? FullPath(folder, batch->to.at(k))
+                                        : batch->to.at(k).toString();
+        const MoveResult result = rename
+            ? m_services.rename->rename(place, path)
+            : m_services.trash->restore({place, batch->deletedAt.value(k)}, path);
         if (result.done)
             continue;
-        QString reason = OnDisk(path) ? QStringLiteral("%1 is taken by another file").arg(batch->from.at(k))
-                                      : result.error;
+        QString reason = OnDisk(path) && OnDisk(place)
+            ? QStringLiteral("%1 is taken by another file").arg(batch->from.at(k))
+            : result.error;
         if (!result.strandedAt.isEmpty())
             reason += QLatin1String("; the file is now ") + QDir::toNativeSeparators(result.strandedAt);
         stayed.append(QDir::toNativeSeparators(place) + QLatin1String(": ") + reason);

@@ -20,7 +20,8 @@ bool sameEntry(const QString &a, const QString &b)
 
 } // namespace
 
-MoveResult NativeRenameService::rename(const QString &presentPath, const QString &newPath)
+MoveResult NativeRenameService::rename(const QString &presentPath, const QString &newPath,
+                                       const QString &temporaryPath)
 {
     MoveResult result;
     // A NUL ends a path for the system's calls: the file would take the name
@@ -36,5 +37,5 @@ MoveResult NativeRenameService::rename(const QString &presentPath, const QString
             result.error = QStringLiteral("No such file");
         return result;
     }
-    return m_move.move(presentPath, newPath);
+    return m_move.move(presentPath, newPath, temporaryPath);
 }

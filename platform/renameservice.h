@@ -13,13 +13,17 @@ class RenameService {
 public:
     virtual ~RenameService() = default;
     // Done, or the reason it is not, and where the file was left when it is
-    // under neither name.
-    virtual MoveResult rename(const QString &presentPath, const QString &newPath) = 0;
+    // under neither name. A change of letter case alone goes through
+    // `temporaryPath` where names ignore case, when one is given.
+    virtual MoveResult rename(const QString &presentPath, const QString &newPath,
+                              const QString &temporaryPath = QString())
+        = 0;
 };
 
 class NativeRenameService : public RenameService {
 public:
-    MoveResult rename(const QString &presentPath, const QString &newPath) override;
+    MoveResult rename(const QString &presentPath, const QString &newPath,
+                      const QString &temporaryPath = QString()) override;
 
 private:
     SafeMove m_move; // what each volume offers, learned once

@@ -29,9 +29,17 @@ MoveResult moved()
 
 } // namespace
 
+bool HasWindowsNames(const QByteArray &fileSystemType)
+{
+    static const QByteArrayList types
+        = {"vfat",    "msdos",      "exfat",        "ntfs",         "ntfs3",
+           "fuseblk", "fuse.exfat", "fuse.fusefat", "fuse.ntfs-3g", "fuse.exfat-fuse"};
+    return types.contains(fileSystemType);
+}
+
 #ifdef Q_OS_WIN
 
-MoveResult SafeMove::move(const QString &from, const QString &to)
+MoveResult SafeMove::move(const QString &from, const QString &to, const QString &)
 {
     // Without MOVEFILE_REPLACE_EXISTING an existing target makes the call
     // fail; without MOVEFILE_COPY_ALLOWED a move to another volume fails. A
@@ -70,9 +78,29 @@ int absence(const QString &path)
     return errno == ENOENT ? 0 : errno;
 }
 
-bool present(const QString &path)
+// Which file a name belongs to, looked at afresh.
+struct Identity {
+    bool known = false;
+    quint32 deviceMajor = 0;
+    quint32 deviceMinor = 0;
+    quint64 inode = 0;
+    bool operator==(const Identity &other) const
+    {
+        return known && other.known && deviceMajor == other.deviceMajor && deviceMinor == other.deviceMinor
+            && inode == other.inode;
+    }
+};
+
+// Before a move the file's number is taken as the system knows it, which
+// asks a network or FUSE volume nothing more; after a failure the volume is
+// asked afresh.
+Identity identityOf(const QString &path, int sync = AT_STATX_FORCE_SYNC)
 {
-    return absence(path) == EEXIST;
+    struct statx st { };
+    if (::statx(AT_FDCWD, QFile::encodeName(path).constData(), AT_SYMLINK_NOFOLLOW | sync, STATX_INO, &st)
+        != 0)
+        return {};
+    return {true, st.stx_dev_major, st.stx_dev_minor, st.stx_ino};
 }
 
 // Two names of one file; only where hard links work do its numbers say so.
@@ -135,11 +163,21 @@ MoveResult linkThenUnlink(const QString &from, const QString &to, bool *linked)
     return result;
 }
 
-// A move reported failed that took place all the same counts as done: the
-// present name is gone and the new one is there.
-bool tookPlace(const QString &from, const QString &to)
+// A link refused as not permitted or not supported means the volume makes
+// none (as FAT through FUSE).
+bool refusesLinks(int error)
 {
-    return absence(from) == 0 && present(to);
+    return error == EPERM || error == EOPNOTSUPP || error == ENOSYS;
+}
+
+// A move reported failed counts as done only when the present name is gone
+// and the new one belongs to the very file that had it before the call. A
+// file that another program removed, beside one that already had the new
+// name, is no move; where a volume numbers its files anew on every look, a
+// reported failure stays one.
+bool tookPlace(const Identity &before, const QString &from, const QString &to)
+{
+    return before.known && absence(from) == 0 && identityOf(to) == before;
 }
 
 // Where a file system has neither the no-replace rename nor hard links, the
@@ -150,10 +188,11 @@ MoveResult checkedRename(const QString &from, const QString &to)
 {
     if (const int taken = absence(to))
         return failed(taken);
+    const Identity before = identityOf(from, AT_STATX_DONT_SYNC);
     if (::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0)
         return moved();
     const int error = errno;
-    return tookPlace(from, to) ? moved() : failed(error);
+    return tookPlace(before, from, to) ? moved() : failed(error);
 }
 
 } // namespace
@@ -179,11 +218,8 @@ SafeMove::Volume *SafeMove::volumeOf(QStringView folder, int *error)
     const QByteArray type = QStorageInfo(path).fileSystemType();
     auto found = m_volumes.find({device, type});
     if (found == m_volumes.end()) {
-        static const QByteArrayList fatTypes
-            = {"vfat",    "msdos",      "exfat",        "ntfs",         "ntfs3",
-               "fuseblk", "fuse.exfat", "fuse.fusefat", "fuse.ntfs-3g", "fuse.exfat-fuse"};
         found = m_volumes.emplace(std::make_pair(device, type), Volume()).first;
-        found->second.fatNames = fatTypes.contains(type);
+        found->second.fatNames = HasWindowsNames(type);
     }
     m_lastFolder = path;
     m_lastVolume = &found->second;
@@ -194,13 +230,14 @@ SafeMove::Volume *SafeMove::volumeOf(QStringView folder, int *error)
 MoveResult SafeMove::moveBy(Volume &volume, const QString &from, const QString &to)
 {
     if (volume.route == Route::NoReplace) {
+        const Identity before = identityOf(from, AT_STATX_DONT_SYNC);
         if (::renameat2(AT_FDCWD, QFile::encodeName(from).constData(), AT_FDCWD,
                         QFile::encodeName(to).constData(), RENAME_NOREPLACE)
             == 0)
             return moved();
         const int error = errno;
         if (error != EINVAL && error != ENOSYS)
-            return tookPlace(from, to) ? moved() : failed(error);
+            return tookPlace(before, from, to) ? moved() : failed(error);
         // Refused by this file system: this file tries a hard link, and what
         // it finds decides the route of every later file of the volume. A
         // link refused as not permitted means none are (as on FAT through
@@ -209,12 +246,19 @@ MoveResult SafeMove::moveBy(Volume &volume, const QString &from, const QString &
         MoveResult result = linkThenUnlink(from, to, &linked);
         if (linked)
             volume.route = Route::Link;
-        if (linked || (result.code != EPERM && result.code != EOPNOTSUPP && result.code != ENOSYS))
+        if (linked || !refusesLinks(result.code))
             return result;
         volume.route = Route::CheckedRename;
     } else if (volume.route == Route::Link) {
         bool linked = false;
-        return linkThenUnlink(from, to, &linked);
+        MoveResult result = linkThenUnlink(from, to, &linked);
+        if (linked || !refusesLinks(result.code))
+            return result;
+        // Links worked on the volume this was learned on, not on this one
+        // (a card given the device number and type of a stick taken out):
+        // what it offers is learned again.
+        volume.route = Route::NoReplace;
+        return moveBy(volume, from, to);
     }
     return checkedRename(from, to);
 }
@@ -222,10 +266,12 @@ MoveResult SafeMove::moveBy(Volume &volume, const QString &from, const QString &
 // Where names ignore letter case the new spelling names the file itself, so
 // the file goes through a free temporary name, visible like the file, and
 // back to its present name if the second step fails.
-MoveResult SafeMove::throughTemporary(Volume &volume, const QString &from, const QString &to)
+MoveResult SafeMove::throughTemporary(Volume &volume, const QString &from, const QString &to,
+                                      QString temporary)
 {
-    const QString temporary = folderOf(to) + QLatin1String("/quorlane-")
-        + QUuid::createUuid().toString(QUuid::Id128) + QLatin1String(".tmp");
+    if (temporary.isEmpty())
+        temporary = folderOf(to) + QLatin1String("/quorlane-") + QUuid::createUuid().toString(QUuid::Id128)
+            + QLatin1String(".tmp");
     MoveResult result = moveBy(volume, from, temporary);
     if (!result.done)
         return result;
@@ -235,7 +281,7 @@ MoveResult SafeMove::throughTemporary(Volume &volume, const QString &from, const
     return result;
 }
 
-MoveResult SafeMove::move(const QString &from, const QString &to)
+MoveResult SafeMove::move(const QString &from, const QString &to, const QString &temporary)
 {
     const qsizetype slash = to.lastIndexOf(QLatin1Char('/'));
     const QStringView folder = slash <= 0 ? QStringView(u"/") : QStringView(to).left(slash);
@@ -271,7 +317,7 @@ MoveResult SafeMove::move(const QString &from, const QString &to)
             return result;
         volume.ignoresCase = true;
     }
-    return throughTemporary(volume, from, to);
+    return throughTemporary(volume, from, to, temporary);
 }
 
 #endif

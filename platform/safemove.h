@@ -7,6 +7,11 @@
 #include <map>
 #include <utility>
 
+// FAT, exFAT and NTFS-like volumes: their names refuse < > : " \ | ? * and
+// control characters, and their files have no owner or permissions of their
+// own, only those the whole volume was mounted with.
+bool HasWindowsNames(const QByteArray &fileSystemType);
+
 // Where one move of a file to a new name ended.
 struct MoveResult {
     bool done = false;
@@ -24,7 +29,11 @@ struct MoveResult {
 // anything is undone.
 class SafeMove {
 public:
-    MoveResult move(const QString &from, const QString &to);
+    // `temporary`, when given, is the name a change of letter case alone
+    // goes through where names ignore case; it lies in the folder of `to`
+    // and is free. Given ahead, a file left there by a run that was killed
+    // can be found again.
+    MoveResult move(const QString &from, const QString &to, const QString &temporary = QString());
 
 private:
     enum class Route { NoReplace, Link, CheckedRename };
@@ -36,7 +45,7 @@ private:
 
     Volume *volumeOf(QStringView folder, int *error);
     MoveResult moveBy(Volume &volume, const QString &from, const QString &to);
-    MoveResult throughTemporary(Volume &volume, const QString &from, const QString &to);
+    MoveResult throughTemporary(Volume &volume, const QString &from, const QString &to, QString temporary);
 
     std::map<std::pair<quint64, QByteArray>, Volume> m_volumes; // by device number and type
     // The folder of the last move and its volume, trusted for a second.

@@ -77,43 +77,112 @@ void removeMade(const QStringList &made)
         ::rmdir(QFile::encodeName(folder).constData());
 }
 
+dev_t deviceOf(const QString &path)
+{
+    struct stat st { };
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_dev : dev_t(-1);
+}
+
 bool sameFileSystem(const QString &a, const QString &b)
 {
-    struct stat sa { };
-    struct stat sb { };
-    return ::stat(QFile::encodeName(a).constData(), &sa) == 0
-        && ::stat(QFile::encodeName(b).constData(), &sb) == 0 && sa.st_dev == sb.st_dev;
+    const dev_t device = deviceOf(a);
+    return device != dev_t(-1) && device == deviceOf(b);
+}
+
+// The top of a folder's volume: the highest folder above it on the same
+// device, within its mount. A btrfs sub-volume that is not mounted on its own
+// has a device number of its own, and files cannot leave it by a rename.
+QString topOf(const QString &folder)
+{
+    const QString mount = QStorageInfo(folder).rootPath();
+    QString top = QFileInfo(folder).canonicalFilePath();
+    if (mount.isEmpty() || top.isEmpty())
+        return {};
+    const dev_t device = deviceOf(top);
+    while (top != mount && top != QLatin1String("/")) {
+        const QString parent = QFileInfo(top).path();
+        if (deviceOf(parent) != device)
+            break;
+        top = parent;
+    }
+    return top;
+}
+
+// A trash folder is used only while it is this user's alone: a real folder,
+// owned by the user and closed to others, so that no other user of a shared
+// volume can read or remove what is trashed. Where files have no owner of
+// their own (FAT, exFAT, NTFS), the volume's mount decides for all alike.
+bool usersAlone(const QString &folder, bool ownersKept)
+{
+    struct stat st { };
+    return ::lstat(QFile::encodeName(folder).constData(), &st) == 0 && S_ISDIR(st.st_mode)
+        && (!ownersKept || (st.st_uid == ::getuid() && (st.st_mode & 077) == 0));
 }
 
 // A trash folder, the folder its records' paths are relative to (none for
-// the home trash, whose records hold whole paths), and the folders that this
-// attempt made for it.
+// the home trash, whose records hold whole paths), the folders that this
+// attempt made for it, and why none can be had.
 struct Trash {
     QString path;
     QString top;
     QStringList made;
+    QString refused;
 };
 
 // The trash at the top of a file's volume: $topdir/.Trash/$uid where
 // $topdir/.Trash is a real folder with the sticky bit, otherwise
-// $topdir/.Trash-$uid. Its path is empty when neither can be had.
+// $topdir/.Trash-$uid; either only while it is the user's alone. Its path is
+// empty when neither can be had.
 Trash volumeTrash(const QString &folder)
 {
     Trash trash;
-    trash.top = QStorageInfo(folder).rootPath();
-    if (trash.top.isEmpty())
+    trash.top = topOf(folder);
+    if (trash.top.isEmpty()) {
+        trash.refused = QStringLiteral("No trash can be made on the drive of this file.");
         return trash;
+    }
+    const bool ownersKept = !HasWindowsNames(QStorageInfo(folder).fileSystemType());
     const QString uid = QString::number(::getuid());
     const QString shared = QDir(trash.top).filePath(QStringLiteral(".Trash"));
+    const QString sharedOwn = shared + QLatin1Char('/') + uid;
     struct stat st { };
     if (::lstat(QFile::encodeName(shared).constData(), &st) == 0 && S_ISDIR(st.st_mode)
-        && (st.st_mode & S_ISVTX) && makeTrashFolder(shared + QLatin1Char('/') + uid, &trash.made)) {
-        trash.path = shared + QLatin1Char('/') + uid;
+        && (st.st_mode & S_ISVTX) && makeTrashFolder(sharedOwn, &trash.made)
+        && usersAlone(sharedOwn, ownersKept)) {
+        trash.path = sharedOwn;
         return trash;
     }
     const QString own = QDir(trash.top).filePath(QLatin1String(".Trash-") + uid);
-    if (makeTrashFolder(own, &trash.made))
+    if (!makeTrashFolder(own, &trash.made))
+        trash.refused = QStringLiteral("No trash can be made on the drive of this file.");
+    else if (!usersAlone(own, ownersKept))
+        trash.refused = QStringLiteral("The trash folder %1 belongs to another user or is open to others.")
+                            .arg(QDir::toNativeSeparators(own));
+    else
         trash.path = own;
+    return trash;
+}
+
+// The trash a place in its files/ belongs to: the home trash, or a volume's
+// .Trash-$uid or .Trash/$uid, with the top its records are relative to. Its
+// path is empty for any other place.
+Trash trashOf(const QString &place)
+{
+    const QFileInfo file(place);
+    const QFileInfo files(file.absolutePath());
+    const QString folder = files.absolutePath();
+    const QString uid = QString::number(::getuid());
+    Trash trash;
+    if (!file.isAbsolute() || files.fileName() != QLatin1String("files") || file.fileName().isEmpty())
+        return trash;
+    if (folder == QDir::cleanPath(homeTrash())) {
+        trash.path = folder;
+    } else if (QFileInfo(folder).fileName() == QLatin1String(".Trash-") + uid) {
+        trash = {folder, QFileInfo(folder).absolutePath(), {}, {}};
+    } else if (QFileInfo(folder).fileName() == uid
+               && QFileInfo(QFileInfo(folder).absolutePath()).fileName() == QLatin1String(".Trash")) {
+        trash = {folder, QFileInfo(QFileInfo(folder).absolutePath()).absolutePath(), {}, {}};
+    }
     return trash;
 }
 
@@ -160,12 +229,19 @@ QByteArray recordedPath(const Trash &trash, const QFileInfo &file)
     return QFile::encodeName(path).toPercentEncoding("/");
 }
 
+QString recordOf(const QString &place)
+{
+    const QFileInfo file(place);
+    return QFileInfo(file.absolutePath()).absolutePath() + QLatin1String("/info/") + file.fileName()
+        + QLatin1String(".trashinfo");
+}
+
 // The freedesktop trash's order: the record is made first, under a name that
 // no other record has (made so that it fails when one exists), then the file
 // takes that name in files/ without replacing anything. A failure removes the
 // record again, unless the file did reach files/, and every folder this
-// attempt made. Done, `placeInTrash` is the file's path in files/.
-MoveResult moveIntoTrash(SafeMove &move, Trash &trash, const QString &path, QString *placeInTrash)
+// attempt made. Done, `trashed` says where the file lies and when it came.
+MoveResult moveIntoTrash(SafeMove &move, Trash &trash, const QString &path, TrashedFile *trashed)
 {
     MoveResult result;
     const QString files = trash.path + QLatin1String("/files");
@@ -176,8 +252,9 @@ MoveResult moveIntoTrash(SafeMove &move, Trash &trash, const QString &path, QStr
         return result;
     }
     const QFileInfo file(path);
-    const QByteArray record = "[Trash Info]\nPath=" + recordedPath(trash, file)
-        + "\nDeletionDate=" + QDateTime::currentDateTime().toString(Qt::ISODate).toLatin1() + '\n';
+    const QString deletedAt = QDateTime::currentDateTime().toString(Qt::ISODate);
+    const QByteArray record
+        = "[Trash Info]\nPath=" + recordedPath(trash, file) + "\nDeletionDate=" + deletedAt.toLatin1() + '\n';
     for (int number = 1; number <= MaxSameName; ++number) {
         const QString name = nameInTrash(file.fileName(), number);
         const QByteArray recordPath
@@ -202,7 +279,7 @@ MoveResult moveIntoTrash(SafeMove &move, Trash &trash, const QString &path, QStr
         const QString target = files + QLatin1Char('/') + name;
         result = move.move(path, target);
         if (result.done) {
-            *placeInTrash = target;
+            *trashed = {target, deletedAt};
             return result;
         }
         if (result.code == EEXIST || !OnDisk(target))
@@ -218,7 +295,7 @@ MoveResult moveIntoTrash(SafeMove &move, Trash &trash, const QString &path, QStr
 
 } // namespace
 
-bool QtTrashService::moveToTrash(const QString &path, QString *error, QString *placeInTrash)
+bool QtTrashService::moveToTrash(const QString &path, QString *error, TrashedFile *trashed)
 {
     // A NUL ends a path for the system's calls, which would then act on
     // another file than the one named.
@@ -242,9 +319,9 @@ bool QtTrashService::moveToTrash(const QString &path, QString *error, QString *p
     const QString folder = QFileInfo(path).absolutePath();
     const bool homeVolume = sameFileSystem(folder, homeTrash());
     MoveResult result;
-    QString place;
+    TrashedFile place;
     if (homeVolume) {
-        Trash home{homeTrash(), QString(), {}};
+        Trash home{homeTrash(), QString(), {}, {}};
         result = moveIntoTrash(m_move, home, path, &place);
         if (!result.done)
             removeMade(home.made);
@@ -253,7 +330,7 @@ bool QtTrashService::moveToTrash(const QString &path, QString *error, QString *p
         Trash trash = volumeTrash(folder);
         if (trash.path.isEmpty()) {
             removeMade(trash.made);
-            *error = QStringLiteral("No trash can be made on the drive of this file.");
+            *error = trash.refused;
             return false;
         }
         result = moveIntoTrash(m_move, trash, path, &place);
@@ -261,14 +338,14 @@ bool QtTrashService::moveToTrash(const QString &path, QString *error, QString *p
             removeMade(trash.made);
     }
     *error = result.error;
-    if (result.done && placeInTrash)
-        *placeInTrash = place;
+    if (result.done && trashed)
+        *trashed = place;
     return result.done;
 #else
     QFile trashFile(path);
     if (trashFile.moveToTrash()) {
-        if (placeInTrash)
-            *placeInTrash = trashFile.fileName();
+        if (trashed)
+            *trashed = {trashFile.fileName(), QString()};
         return true;
     }
     *error = trashFile.errorString().isEmpty() ? QStringLiteral("The trash cannot be written.")
@@ -284,15 +361,31 @@ bool QtTrashService::canRestore() const
     return true;
 }
 
-// The record of a file in files/ is info/<its name>.trashinfo beside it.
-MoveResult QtTrashService::restore(const QString &placeInTrash, const QString &path)
+bool QtTrashService::inTrash(const QString &place) const
 {
-    MoveResult result = m_move.move(placeInTrash, path);
-    if (result.done) {
-        const QFileInfo place(placeInTrash);
-        QFile::remove(QFileInfo(place.absolutePath()).absolutePath() + QLatin1String("/info/")
-                      + place.fileName() + QLatin1String(".trashinfo"));
+    return !trashOf(place).path.isEmpty();
+}
+
+// The record of a file in files/ is info/<its name>.trashinfo beside it. It
+// must still name the file's place and the deletion kept when it was trashed:
+// otherwise the file there now is another one, or a file another program
+// gave back left its place to a later deletion.
+MoveResult QtTrashService::restore(const TrashedFile &trashed, const QString &path)
+{
+    MoveResult result;
+    const Trash trash = trashOf(trashed.place);
+    QFile record(recordOf(trashed.place));
+    const QByteArray expected = "[Trash Info]\nPath=" + recordedPath(trash, QFileInfo(path))
+        + "\nDeletionDate=" + trashed.deletedAt.toLatin1() + '\n';
+    if (trash.path.isEmpty() || trashed.deletedAt.isEmpty() || !record.open(QIODevice::ReadOnly)
+        || record.readAll() != expected) {
+        result.error = QStringLiteral("The trash no longer holds this file");
+        return result;
     }
+    record.close();
+    result = m_move.move(trashed.place, path);
+    if (result.done)
+        record.remove();
     return result;
 }
 
@@ -304,7 +397,12 @@ bool QtTrashService::canRestore() const
     return false;
 }
 
-MoveResult QtTrashService::restore(const QString &, const QString &)
+bool QtTrashService::inTrash(const QString &) const
+{
+    return false;
+}
+
+MoveResult QtTrashService::restore(const TrashedFile &, const QString &)
 {
     MoveResult result;
     result.error = QStringLiteral("The recycle bin gives files back only through the file manager.");

@@ -16,6 +16,8 @@ set -euo pipefail
 base_pkgs=(
     # build (qt6-base-dev alone is enough to build and run the offscreen tests)
     cmake ninja-build g++ make qt6-base-dev
+    # the volume ids that tell one card from another (libblkid)
+    pkg-config libblkid-dev
     # fonts
     fonts-liberation2 fonts-dejavu-core
     # tests under a real X server

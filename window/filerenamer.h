@@ -22,6 +22,7 @@ class QRadioButton;
 class QStyle;
 struct MoveResult;
 struct PlatformServices;
+struct TrashedFile;
 
 // The main window. It owns every control and the working state of the
 // program; its procedures keep the names the users' manual and the support
@@ -85,15 +86,18 @@ public:
 
     void RefreshPreview();
     void Rename_Click();
-    MoveResult RenameOneFile(const QString &presentPath, const QString &newPath);
+    MoveResult RenameOneFile(const QString &presentPath, const QString &newPath,
+                             const QString &temporaryPath = QString());
     void Delete_Click();
     // True when the file went to the trash, and where it lies there.
-    bool DelToRecycBin(const QString &path, QString *placeInTrash = nullptr);
+    bool DelToRecycBin(const QString &path, TrashedFile *trashed = nullptr);
 
     // Taking back the last rename or delete batch of the folder shown.
     std::optional<JournalBatch> UndoableBatch() const;
     int MovesDone(const JournalBatch &batch) const;
-    static QString UndoText(const JournalBatch &batch, int done);
+    // The file a run left under the temporary name of its move `done`, if any.
+    QString StrandedAt(const JournalBatch &batch, int done) const;
+    static QString UndoText(const JournalBatch &batch, int files);
     void UndoLastBatch();
     void File1_ContextMenu(const QPoint &position);
 

@@ -71,11 +71,12 @@ void FileRenamer::File1_ContextMenu(const QPoint &position)
 {
     const std::optional<JournalBatch> batch = UndoableBatch();
     const int done = batch ? MovesDone(*batch) : 0;
+    const int files = batch ? done + int(!StrandedAt(*batch, done).isEmpty()) : 0;
     auto *menu = new QMenu(File1);
     menu->setAttribute(Qt::WA_DeleteOnClose);
-    QAction *undo = menu->addAction(done > 0 ? UndoText(*batch, done) : QStringLiteral("Undo"));
+    QAction *undo = menu->addAction(files > 0 ? UndoText(*batch, files) : QStringLiteral("Undo"));
     undo->setShortcut(QKeySequence::Undo);
-    undo->setEnabled(done > 0);
+    undo->setEnabled(files > 0);
     connect(undo, &QAction::triggered, this, &FileRenamer::UndoLastBatch);
     menu->popup(File1->viewport()->mapToGlobal(position));
 }

@@ -1,8 +1,9 @@
 #pragma once
 
 // Real volumes, mounted while the object lives, also when a test fails: an
-// exFAT or FAT32 card image through FUSE on a loop device, a bind mount, and
-// our FUSE layer failing one chosen call over a plain folder or an exFAT card.
+// exFAT or FAT32 card image through FUSE on a loop device, a bind mount, a
+// btrfs sub-volume that is not mounted on its own, and our FUSE layer failing
+// one chosen call over a plain folder or an exFAT card.
 
 #include <QDir>
 #include <QFile>
@@ -16,7 +17,7 @@
 
 class RealVolume {
 public:
-    enum class Kind { ExFat, Fat32, Bind, FaultyFolder, FaultyExFat };
+    enum class Kind { ExFat, Fat32, Bind, BtrfsSubvolume, FaultyFolder, FaultyExFat };
 
     // What this machine lacks for such a volume; empty when nothing.
     static QString missing(Kind kind)
@@ -24,8 +25,10 @@ public:
         if (::geteuid() != 0)
             return QStringLiteral("root");
         QStringList needs = {"mount"};
-        if (kind != Kind::Bind)
+        if (kind != Kind::Bind && kind != Kind::BtrfsSubvolume)
             needs << "/dev/fuse";
+        if (kind == Kind::BtrfsSubvolume)
+            needs += QStringList{"/dev/loop-control", "mkfs.btrfs", "btrfs"};
         if (kind == Kind::ExFat || kind == Kind::FaultyExFat)
             needs += QStringList{"/dev/loop-control", "mkfs.exfat", "mount.exfat-fuse"};
         if (kind == Kind::Fat32)
@@ -46,11 +49,19 @@ public:
             if (kind == Kind::FaultyExFat)
                 m_inner = std::make_unique<RealVolume>(Kind::ExFat);
             m_backing = m_inner ? m_inner->path() : m_dir.filePath(QStringLiteral("backing"));
-            m_ok = m_ok && QDir().mkpath(m_backing)
-                && run("/usr/bin/python3", {QUORLANE_FAULTFS, m_backing, m_mount, m_dir.filePath("plan")});
+            QStringList args = {QUORLANE_FAULTFS, m_backing, m_mount, m_dir.filePath("plan")};
+            if (m_inner)
+                args << QStringLiteral("exfat");
+            m_ok = m_ok && QDir().mkpath(m_backing) && run("/usr/bin/python3", args);
         } else if (kind == Kind::Bind) {
             m_backing = m_dir.filePath(QStringLiteral("bound"));
             m_ok = m_ok && QDir().mkpath(m_backing) && run("mount", {"--bind", m_backing, m_mount});
+        } else if (kind == Kind::BtrfsSubvolume) {
+            const QString image = m_dir.filePath(QStringLiteral("disk.img"));
+            m_path = m_backing = m_mount + QLatin1String("/subvolume");
+            m_ok = m_ok && QFile(image).open(QIODevice::WriteOnly) && QFile::resize(image, 128 << 20)
+                && run("mkfs.btrfs", {"-q", image}) && run("losetup", {"-f", "--show", image}, &m_loop)
+                && run("mount", {m_loop, m_mount}) && run("btrfs", {"subvolume", "create", m_path});
         } else {
             m_backing = m_mount;
             const QString image = m_dir.filePath(QStringLiteral("card.img"));
@@ -77,11 +88,12 @@ public:
     RealVolume &operator=(const RealVolume &) = delete;
 
     bool ok() const { return m_ok; }
-    QString path() const { return m_mount; }
-    // A path below the mount as seen below the fault layer, which outlives it.
+    // The volume's top, where its trash is: the mount, or the sub-volume.
+    QString path() const { return m_path; }
+    // A path below the top as seen below the fault layer, which outlives it.
     QString backing(const QString &mounted) const
     {
-        return m_backing + QLatin1Char('/') + QDir(m_mount).relativeFilePath(mounted);
+        return m_backing + QLatin1Char('/') + QDir(m_path).relativeFilePath(mounted);
     }
     // The volume's own trash, as seen below the fault layer.
     QString trash() const { return m_backing + QLatin1String("/.Trash-") + QString::number(::getuid()); }
@@ -114,8 +126,11 @@ private:
 
     QTemporaryDir m_dir;
     QString m_mount = m_dir.filePath(QStringLiteral("mount"));
+    QString m_path = m_mount;
     std::unique_ptr<RealVolume> m_inner; // the card below a fault layer
     QString m_backing;
     QString m_loop;
     bool m_ok = false;
 };
+
+Q_DECLARE_METATYPE(RealVolume::Kind)

@@ -17,15 +17,20 @@ const QString Stays
 const QString NotSent = QStringLiteral("This file could not be sent to the Recycle Bin:\r");
 const QString Stranded = QStringLiteral("\rThe file is now ");
 using Kind = RealVolume::Kind;
-const std::pair<Kind, const char *> Volumes[]
-    = {{Kind::ExFat, "exfat"}, {Kind::Fat32, "fat32"}, {Kind::Bind, "bind"}};
+const std::pair<Kind, const char *> Volumes[] = {{Kind::ExFat, "exfat"},
+                                                 {Kind::Fat32, "fat32"},
+                                                 {Kind::Bind, "bind"},
+                                                 {Kind::BtrfsSubvolume, "btrfs-subvolume"}};
 
-// The folder's files, those selected, the rules, and whether the run deletes.
+// The folder's files, those selected, the rules, whether the run deletes,
+// and a trash folder found on the volume: "open" (.Trash-$uid open to all) or
+// "foreign" (.Trash/$uid of another user).
 struct Setup {
     QStringList files;
     QStringList selected;
     Rules rules;
     bool deleting = false;
+    QString trash = {};
 };
 
 // Name on disk to the file whose content it holds; "*" stands for the
@@ -42,7 +47,6 @@ inline FolderFiles Expected(const Holds &holds, const QString &stranded)
 
 } // namespace volumerun
 
-Q_DECLARE_METATYPE(RealVolume::Kind)
 Q_DECLARE_METATYPE(volumerun::Setup)
 
 namespace volumerun {
@@ -64,6 +68,16 @@ inline void RunOnVolume(const QString &home)
     s.apply(setup.rules);
     QVERIFY(s.select(setup.selected));
     QVERIFY(plan.isEmpty() || volume.arm(plan));
+    const QByteArray top = QFile::encodeName(volume.path());
+    const QByteArray uid = QByteArray::number(::getuid());
+    if (setup.trash == QLatin1String("open")) {
+        QVERIFY(::mkdir(top + "/.Trash-" + uid, 0777) == 0);
+        ::chmod(top + "/.Trash-" + uid, 0777); // a card keeps no modes of its own
+    }
+    if (setup.trash == QLatin1String("foreign"))
+        QVERIFY(::mkdir(top + "/.Trash", 01777) == 0 && ::chmod(top + "/.Trash", 01777) == 0
+                && ::mkdir(top + "/.Trash/" + uid, 0700) == 0
+                && ::chown(top + "/.Trash/" + uid, 65534, 65534) == 0);
 
     QTest::mouseClick(setup.deleting ? s.w->Delete : s.w->Rename, Qt::LeftButton);
 
@@ -99,7 +113,7 @@ inline void RunOnVolume(const QString &home)
         QCOMPARE(record.readAll().split('\n').value(1),
                  "Path=" + QFile::encodeName(relative).toPercentEncoding("/"));
     } else if (message != NotSent) {
-        QVERIFY(!QFileInfo::exists(trash));
+        QVERIFY(setup.trash.isEmpty() ? !QFileInfo::exists(trash) : Snapshot(trash).isEmpty());
     }
     QVERIFY(!QFileInfo::exists(home + QLatin1String("/share/Trash/info")));
 }

@@ -1,14 +1,16 @@
 #!/usr/bin/python3
 """A passthrough file system that fails one chosen call, for the tests.
 
-    faultfs.py BACKING MOUNTPOINT PLAN
+    faultfs.py BACKING MOUNTPOINT PLAN [TYPE]
 
 Everything done below MOUNTPOINT is done to BACKING. Once the file PLAN
-exists, it holds "OP N WHEN [die]": the Nth rename, link, unlink or write
-from then on fails with EIO before it is carried out (WHEN "before") or after
-("after"); with "die" the file system ends there, as a card pulled out; with
-"hang" the call waits until PLAN is removed, then fails before it is carried
-out, as a process killed in the middle of a call leaves it.
+exists, it holds "OP N WHEN [die|ERRNO]": the Nth rename, link, unlink or
+write from then on fails with EIO (or the error named, such as EPERM) before
+it is carried out (WHEN "before") or after ("after"); with "die" the file
+system ends there, as a card pulled out; with "hang" the call waits until
+PLAN is removed, then fails before it is carried out, as a process killed in
+the middle of a call leaves it. TYPE names the file system the layer passes
+on (mounted as fuse.TYPE), as a card's own FUSE driver names it.
 """
 import ctypes
 import errno
@@ -43,7 +45,8 @@ class FaultFS(Operations):
         if hit:
             if 'die' in self.plan:
                 os._exit(1)
-            raise FuseOSError(errno.EIO)
+            named = [getattr(errno, word) for word in self.plan[3:] if word.startswith('E')]
+            raise FuseOSError(named[0] if named else errno.EIO)
         return result
 
     def getattr(self, path, fh=None):
@@ -94,4 +97,5 @@ class FaultFS(Operations):
 
 if __name__ == '__main__':
     backing, mountpoint, plan = sys.argv[1:4]
-    FUSE(FaultFS(backing, plan), mountpoint, foreground=False, nothreads=True, use_ino=True)
+    named = {'subtype': sys.argv[4]} if len(sys.argv) > 4 else {}
+    FUSE(FaultFS(backing, plan), mountpoint, foreground=False, nothreads=True, use_ino=True, **named)

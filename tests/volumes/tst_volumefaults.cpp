@@ -51,6 +51,8 @@ void TestVolumeFaults::run_data()
     };
     row("links/link-fails", links, prefix, "link 2 before", first, Failure);
     row("links/link-made-but-reported-failed", links, prefix, "link 2 after", all, {});
+    // Links made before are no promise: a refusal means the route is learned again.
+    row("links/link-refused-as-not-permitted", links, prefix, "link 2 before EPERM", all, {});
     row("links/unlink-fails", links, prefix, "unlink 2 before", first, Failure);
     row("links/unlink-done-but-reported-failed", links, prefix, "unlink 2 after", all, {});
     row("links/dead-before-link", links, prefix, "link 2 before die", first, Failure);
