@@ -173,8 +173,9 @@ bool refusesLinks(int error)
 // A move reported failed counts as done only when the present name is gone
 // and the new one belongs to the very file that had it before the call. A
 // file that another program removed, beside one that already had the new
-// name, is no move; where a volume numbers its files anew on every look, a
-// reported failure stays one.
+// name, is no move; where a volume numbers its files anew on every look, or
+// where nothing was taken before the call (a local volume, whose failures
+// never take place), a reported failure stays one.
 bool tookPlace(const Identity &before, const QString &from, const QString &to)
 {
     return before.known && absence(from) == 0 && identityOf(to) == before;
@@ -184,11 +185,11 @@ bool tookPlace(const Identity &before, const QString &from, const QString &to)
 // new name is checked free and then the file renamed. A file that another
 // program makes under that name between the two steps is replaced; such a
 // file system offers nothing safer.
-MoveResult checkedRename(const QString &from, const QString &to)
+MoveResult checkedRename(const QString &from, const QString &to, bool repliesTrue)
 {
     if (const int taken = absence(to))
         return failed(taken);
-    const Identity before = identityOf(from, AT_STATX_DONT_SYNC);
+    const Identity before = repliesTrue ? Identity() : identityOf(from, AT_STATX_DONT_SYNC);
     if (::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0)
         return moved();
     const int error = errno;
@@ -218,8 +219,13 @@ SafeMove::Volume *SafeMove::volumeOf(QStringView folder, int *error)
     const QByteArray type = QStorageInfo(path).fileSystemType();
     auto found = m_volumes.find({device, type});
     if (found == m_volumes.end()) {
+        // Only a network or FUSE volume reports a failure for a move it
+        // carried out (a reply lost, a request sent twice).
+        static const QByteArrayList localTypes = {"ext2", "ext3", "ext4",  "xfs",   "btrfs", "tmpfs",
+                                                  "f2fs", "vfat", "msdos", "exfat", "ntfs3", "jfs"};
         found = m_volumes.emplace(std::make_pair(device, type), Volume()).first;
         found->second.fatNames = HasWindowsNames(type);
+        found->second.repliesTrue = localTypes.contains(type);
     }
     m_lastFolder = path;
     m_lastVolume = &found->second;
@@ -230,7 +236,7 @@ SafeMove::Volume *SafeMove::volumeOf(QStringView folder, int *error)
 MoveResult SafeMove::moveBy(Volume &volume, const QString &from, const QString &to)
 {
     if (volume.route == Route::NoReplace) {
-        const Identity before = identityOf(from, AT_STATX_DONT_SYNC);
+        const Identity before = volume.repliesTrue ? Identity() : identityOf(from, AT_STATX_DONT_SYNC);
         if (::renameat2(AT_FDCWD, QFile::encodeName(from).constData(), AT_FDCWD,
                         QFile::encodeName(to).constData(), RENAME_NOREPLACE)
             == 0)
@@ -260,7 +266,7 @@ MoveResult SafeMove::moveBy(Volume &volume, const QString &from, const QString &
         volume.route = Route::NoReplace;
         return moveBy(volume, from, to);
     }
-    return checkedRename(from, to);
+    return checkedRename(from, to, volume.repliesTrue);
 }
 
 // Where names ignore letter case the new spelling names the file itself, so

@@ -41,6 +41,7 @@ private:
         Route route = Route::NoReplace;
         bool fatNames = false; // FAT, exFAT and NTFS refuse < > : " \ | ? * and control characters
         bool ignoresCase = false; // seen to take a case-only rename as a rename of the same file
+        bool repliesTrue = false; // a local file system: a move reported failed never took place
     };
 
     Volume *volumeOf(QStringView folder, int *error);
