@@ -73,6 +73,24 @@ FileNames ListFileNames(const QString &folder)
     return names;
 }
 
+FileNames ListEveryEntry(const QString &folder)
+{
+    FileNames names;
+    DIR *dir = ::opendir(QFile::encodeName(folder).constData());
+    if (!dir)
+        return names;
+    while (const dirent *entry = ::readdir(dir)) {
+        const char *raw = entry->d_name;
+        if (raw[0] == '.' && (raw[1] == 0 || (raw[1] == '.' && raw[2] == 0)))
+            continue;
+        const QString name = QFile::decodeName(raw);
+        if (!name.contains(QChar::ReplacementCharacter) || QFile::encodeName(name) == raw)
+            names.append(name);
+    }
+    ::closedir(dir);
+    return names;
+}
+
 #else
 
 namespace {
@@ -103,6 +121,17 @@ FileNames ListFileNames(const QString &folder)
         it.next();
         if (Listed(it.fileInfo()))
             names.append(it.fileName());
+    }
+    return names;
+}
+
+FileNames ListEveryEntry(const QString &folder)
+{
+    FileNames names;
+    QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    while (it.hasNext()) {
+        it.next();
+        names.append(it.fileName());
     }
     return names;
 }

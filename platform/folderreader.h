@@ -31,6 +31,11 @@ public:
     }
     // The index of the first entry equal to `name`, or -1.
     qsizetype indexOf(QStringView name) const;
+    // Whether both are copies of one list, not just equal.
+    bool isSharedWith(const FileNames &other) const
+    {
+        return m_text.isSharedWith(other.m_text) && m_ends.isSharedWith(other.m_ends);
+    }
     QStringList toStringList() const;
 
 private:
@@ -48,6 +53,10 @@ FileNames ListFileNames(const QString &folder);
 // and sub-folders included: where names ignore letter case, whether a name is
 // there in this very spelling.
 QSet<QString> ListEveryName(const QString &folder);
+
+// The same names as a list, in the order the file system gives them, without
+// the names its encoding cannot carry back to the same entry.
+FileNames ListEveryEntry(const QString &folder);
 
 // Whether something has this name, a link whose target is gone included.
 bool OnDisk(const QString &path);

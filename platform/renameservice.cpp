@@ -38,3 +38,8 @@ MoveResult NativeRenameService::rename(const QString &presentPath, const QString
     }
     return m_move.move(presentPath, newPath);
 }
+
+VolumeFacts NativeRenameService::volumeFacts(const QString &folder)
+{
+    return m_move.facts(folder);
+}

@@ -15,11 +15,14 @@ public:
     // Done, or the reason it is not, and where the file was left when it is
     // under neither name.
     virtual MoveResult rename(const QString &presentPath, const QString &newPath) = 0;
+    // What a rename into `folder` would refuse; nothing is moved.
+    virtual VolumeFacts volumeFacts(const QString &folder) = 0;
 };
 
 class NativeRenameService : public RenameService {
 public:
     MoveResult rename(const QString &presentPath, const QString &newPath) override;
+    VolumeFacts volumeFacts(const QString &folder) override;
 
 private:
     SafeMove m_move; // what each volume offers, learned once

@@ -144,33 +144,39 @@ void TestRenameRun::failure_data()
     QTest::addColumn<Rules>("rules");
     QTest::addColumn<QStringList>("selected");
     QTest::addColumn<Moves>("moves");
+    QTest::addColumn<QString>("stop"); // the file and the reason the confirmation gives
 
     const QStringList ab = {QStringLiteral("a.txt"), QStringLiteral("b.txt")};
 
     // The counter is clear because the second file joined a one-line preview.
     QTest::newRow("fail/collision/with-earlier-file-of-the-run")
-        << ab << MakeRules(0, "x", false, "1") << ab << Moves{{"a.txt", "x.txt"}};
+        << ab << MakeRules(0, "x", false, "1") << ab << Moves{{"a.txt", "x.txt"}}
+        << "b.txt: the same new name as a.txt";
     QTest::newRow("fail/collision/with-unselected-file")
         << QStringList{"a.txt", "b.txt", "xb.txt"} << MakeRules(1, "x", false, "1") << ab
-        << Moves{{"a.txt", "xa.txt"}};
+        << Moves{{"a.txt", "xa.txt"}} << "b.txt: xb.txt is already in the folder";
     QTest::newRow("fail/collision/numbering-into-names-still-to-come")
         << QStringList{"x1.txt", "x2.txt"} << MakeRules(0, "x", true, "2") << QStringList{"x1.txt", "x2.txt"}
-        << Moves{};
+        << Moves{} << "x1.txt: x2.txt is already in the folder";
     QTest::newRow("fail/collision/case-change-onto-other-file")
         << QStringList{"photo.jpg", "PHOTO.JPG"} << MakeRules(2, "", false, "1", 1)
-        << QStringList{"photo.jpg"} << Moves{};
+        << QStringList{"photo.jpg"} << Moves{} << "photo.jpg: PHOTO.JPG is already in the folder";
     QTest::newRow("fail/prefix-with-separator/missing-sub-folder")
-        << ab << MakeRules(1, "nowhere/", false, "1") << ab << Moves{};
+        << ab << MakeRules(1, "nowhere/", false, "1") << ab << Moves{} << "a.txt: there is no folder nowhere";
     QTest::newRow("fail/empty-name/replace-without-prefix-or-extension")
-        << QStringList{"README", "b.txt"} << MakeRules(0, "", false, "1") << QStringList{"README"} << Moves{};
+        << QStringList{"README", "b.txt"} << MakeRules(0, "", false, "1") << QStringList{"README"} << Moves{}
+        << "README: the new name is empty";
     QTest::newRow("fail/counter/runs-past-top")
-        << ab << MakeRules(1, "n", true, "2147483647") << ab << Moves{};
+        << ab << MakeRules(1, "n", true, "2147483647") << ab << Moves{} << "a.txt: the counter is out of range";
     QTest::newRow("fail/counter/top-value-has-no-successor")
-        << ab << MakeRules(1, "n", true, "2147483647") << QStringList{"b.txt"} << Moves{};
+        << ab << MakeRules(1, "n", true, "2147483647") << QStringList{"b.txt"} << Moves{}
+        << "b.txt: the counter is out of range";
     QTest::newRow("fail/counter/start-above-top")
-        << ab << MakeRules(1, "n", true, "2147483648") << QStringList{"a.txt"} << Moves{};
+        << ab << MakeRules(1, "n", true, "2147483648") << QStringList{"a.txt"} << Moves{}
+        << "a.txt: the counter is out of range";
     QTest::newRow("fail/counter/start-out-of-range-with-counter-clear")
-        << ab << MakeRules(1, "n", false, "1e10") << QStringList{"a.txt"} << Moves{};
+        << ab << MakeRules(1, "n", false, "1e10") << QStringList{"a.txt"} << Moves{}
+        << "a.txt: the counter is out of range";
 }
 
 void TestRenameRun::failure()
@@ -179,6 +185,7 @@ void TestRenameRun::failure()
     QFETCH(Rules, rules);
     QFETCH(QStringList, selected);
     QFETCH(Moves, moves);
+    QFETCH(QString, stop);
 
     Session s(files);
     QVERIFY(QTest::qWaitForWindowActive(s.w.get()));
@@ -191,7 +198,7 @@ void TestRenameRun::failure()
 
     QCOMPARE(Snapshot(s.folder), Moved(s.before, moves));
     QCOMPARE(s.box->shown.size(), 2);
-    QCOMPARE(s.box->shown.at(0).text, Question);
+    QCOMPARE(s.box->shown.at(0).text, Question + "\rThe run will stop at " + stop + '.');
     QCOMPARE(s.box->shown.at(1).text, Failure);
     QCOMPARE(s.box->shown.at(1).flags, 0);
     QCOMPARE(s.box->shown.at(1).title, QStringLiteral("Quorlane"));
