@@ -1,7 +1,6 @@
 #include "batch/backgroundprediction.h"
 
-BackgroundPrediction::BackgroundPrediction(QObject *parent)
-    : QObject(parent), m_worker([this] { work(); })
+BackgroundPrediction::BackgroundPrediction(QObject *parent) : QObject(parent), m_worker([this] { work(); })
 {
 }
 

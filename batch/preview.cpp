@@ -77,5 +77,6 @@ QString FileRenamer::StopWarning()
                           QLocale(),
                           m_services.rename->volumeFacts(folder)};
     const PredictedStop stop = StopPrediction().predict(batch);
-    return stop.line < 0 ? QString() : QStringLiteral("\rThe run will stop at %1: %2.").arg(stop.file, stop.reason);
+    return stop.line < 0 ? QString()
+                         : QStringLiteral("\rThe run will stop at %1: %2.").arg(stop.file, stop.reason);
 }

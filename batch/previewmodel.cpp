@@ -49,7 +49,8 @@ QVariant PreviewModel::data(const QModelIndex &index, int role) const
     if (role == Qt::ForegroundRole)
         return stops ? StopText : NotReachedText;
     if (role == Qt::ToolTipRole || role == Qt::AccessibleDescriptionRole)
-        return stops ? m_stop->reason : QStringLiteral("the run stops at %1: %2").arg(m_stop->file, m_stop->reason);
+        return stops ? m_stop->reason
+                     : QStringLiteral("the run stops at %1: %2").arg(m_stop->file, m_stop->reason);
     return {};
 }
 

@@ -124,8 +124,8 @@ public:
             rows.insert(hashOf(names.at(row), 0, ignoresCase), int(row));
         for (qsizetype i = 0; i < listed.size(); ++i) {
             const QStringView entry = listed.at(i);
-            const int row
-                = rows.find(hashOf(entry, 0, ignoresCase), [&](int value) { return names.at(value) == entry; });
+            const int row = rows.find(hashOf(entry, 0, ignoresCase),
+                                      [&](int value) { return names.at(value) == entry; });
             if (row >= 0)
                 onDisk[size_t(row)] = true;
             else
@@ -257,7 +257,8 @@ private:
         const QStringView name = QStringView(newName).mid(separator + 1);
         const int folder = separator < 0 ? 0 : folderOf(newName.left(separator));
         if (folder < 0)
-            return QStringLiteral("there is no folder %1").arg(QDir::toNativeSeparators(newName.left(separator)));
+            return QStringLiteral("there is no folder %1")
+                .arg(QDir::toNativeSeparators(newName.left(separator)));
         if (!m_index.onDisk[size_t(row)])
             return QStringLiteral("%1 is no longer in the folder").arg(present);
         const size_t hash = hashOf(name, folder, m_ignoresCase);
@@ -326,8 +327,9 @@ private:
     {
         if (folder != 0) {
             const SubFolder &sub = m_subFolders.at(size_t(folder - 1));
-            const int entry = sub.table.find(
-                hash, [&](int value) { return sameName(targetOf(line), sub.names.at(value), m_ignoresCase); });
+            const int entry = sub.table.find(hash, [&](int value) {
+                return sameName(targetOf(line), sub.names.at(value), m_ignoresCase);
+            });
             if (entry >= 0)
                 return alreadyThere(sub.names.at(entry), sub.name);
             return std::nullopt;

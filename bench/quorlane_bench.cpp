@@ -483,8 +483,8 @@ Row MarksRow(BenchWindow &w, int count, double maxMs)
     w->File1->setAllSelected(true);
     const int last = w->File1->listCount() - 1;
     const qint32 start = StartValueFromText(w->CounterStart->text()).value_or(0);
-    const QString taken = FullPath(w->File1->path(),
-                                   ComposeName(w->ReadRules(), w->File1->list(last), start + last, QLocale()));
+    const QString taken = FullPath(
+        w->File1->path(), ComposeName(w->ReadRules(), w->File1->list(last), start + last, QLocale()));
     QFile takenFile(taken);
     Expect(takenFile.open(QIODevice::WriteOnly), QStringLiteral("9: cannot write ") + taken);
     takenFile.close();
@@ -503,8 +503,12 @@ Row MarksRow(BenchWindow &w, int count, double maxMs)
                                 }});
     QFile::remove(taken);
     const QString size = QLocale(QLocale::English).toString(count);
-    return {QStringLiteral("9 stop marks, %1 selected").arg(size), Ms(time), QString(), QString(),
-            QStringLiteral("<= %1 ms").arg(maxMs), Verdict(time.wall <= maxMs)};
+    return {QStringLiteral("9 stop marks, %1 selected").arg(size),
+            Ms(time),
+            QString(),
+            QString(),
+            QStringLiteral("<= %1 ms").arg(maxMs),
+            Verdict(time.wall <= maxMs)};
 }
 
 // 9. A keystroke while the prediction of the one before is still under way.
@@ -529,8 +533,12 @@ Row KeystrokeWhilePredictingRow(BenchWindow &w, int count)
                                            QStringLiteral("9: no prediction under way at the keystroke"));
                                 }});
     const QString size = QLocale(QLocale::English).toString(count);
-    return {QStringLiteral("9 keystroke while predicting, %1").arg(size), Ms(time), QString(), QString(),
-            QStringLiteral("<= 16 ms"), Verdict(time.wall <= 16)};
+    return {QStringLiteral("9 keystroke while predicting, %1").arg(size),
+            Ms(time),
+            QString(),
+            QString(),
+            QStringLiteral("<= 16 ms"),
+            Verdict(time.wall <= 16)};
 }
 
 } // namespace

@@ -128,7 +128,8 @@ void NameComposer::compose(QStringView presentName, qint32 counter, QString &nam
     name.resize(0);
     name.append(m_rules.prefix);
     if (m_rules.prefixMode != PrefixMode::Replace)
-        AppendEdited(name, presentName.left(dot < 0 ? presentName.size() : dot), m_remove, m_rules.replaceWith);
+        AppendEdited(name, presentName.left(dot < 0 ? presentName.size() : dot), m_remove,
+                     m_rules.replaceWith);
     if (m_rules.includeCount)
         m_counter.appendTo(name, counter);
     if (dot >= 0)

@@ -371,11 +371,13 @@ void TestPreview::stopPrediction_data()
     };
     const QStringList ab = {"a.txt", "b.txt"};
     const QStringList a = {"a.txt"};
-    const auto row = [](const char *name, const QStringList &files, const QStringList &selected,
-                        const RenameRules &rules, const VolumeFacts &facts, int line, const QString &reason,
-                        const QString &pattern = "*.*", const QString &start = "1", const QString &gone = {}) {
-        QTest::newRow(name) << files << pattern << selected << rules << start << facts << gone << line << reason;
-    };
+    const auto row
+        = [](const char *name, const QStringList &files, const QStringList &selected,
+             const RenameRules &rules, const VolumeFacts &facts, int line, const QString &reason,
+             const QString &pattern = "*.*", const QString &start = "1", const QString &gone = {}) {
+              QTest::newRow(name) << files << pattern << selected << rules << start << facts << gone << line
+                                  << reason;
+          };
     row("stop/none/prefix-before", ab, ab, before("x"), ext4, -1, {});
     row("stop/held/unselected-file", {"a.txt", "b.txt", "xb.txt"}, ab, before("x"), ext4, 1,
         "xb.txt is already in the folder");
@@ -385,10 +387,12 @@ void TestPreview::stopPrediction_data()
         replace("x", true), ext4, -1, {}, "*.*", "0");
     row("stop/held/file-the-filter-leaves-out", {"a.txt", "xa.txt"}, a, before("x"), ext4, 0,
         "xa.txt is already in the folder", "a*");
-    row("stop/held/hidden-file", {"a.txt", ".txt"}, a, replace("", false), ext4, 0, ".txt is already in the folder");
+    row("stop/held/hidden-file", {"a.txt", ".txt"}, a, replace("", false), ext4, 0,
+        ".txt is already in the folder");
     row("stop/held/folder", {"a.txt", "xa.txt/"}, a, before("x"), ext4, 0, "xa.txt is already in the folder");
     row("stop/same-name/two-lines", ab, ab, replace("x", false), ext4, 1, "the same new name as a.txt");
-    row("stop/refused/question-mark-on-card", a, a, before("x?"), card, 0, "this drive cannot hold a name with ?");
+    row("stop/refused/question-mark-on-card", a, a, before("x?"), card, 0,
+        "this drive cannot hold a name with ?");
     row("stop/refused/question-mark-on-ext4", a, a, before("x?"), ext4, -1, {});
     row("stop/refused/control-character-on-card", a, a, before("\x01"), card, 0,
         "this drive cannot hold a name with a control character");
@@ -398,8 +402,8 @@ void TestPreview::stopPrediction_data()
     row("stop/folder/name-held-there", {"a.txt", "Sub/xa.txt"}, a, before("Sub/x"), ext4, 0,
         "xa.txt is already in the folder Sub");
     row("stop/folder/name-free-there", {"a.txt", "Sub/b.txt"}, a, before("Sub/"), ext4, -1, {});
-    row("stop/length/one-byte-over", {"a.txt", "bb.txt"}, {"a.txt", "bb.txt"}, before(QString(250, 'x')), ext4, 1,
-        "the new name is too long for this drive");
+    row("stop/length/one-byte-over", {"a.txt", "bb.txt"}, {"a.txt", "bb.txt"}, before(QString(250, 'x')),
+        ext4, 1, "the new name is too long for this drive");
     row("stop/length/utf16-units-on-card", a, a, before(QString(250, QChar(0xe9))), card, -1, {});
     row("stop/length/utf8-bytes-on-ext4", a, a, before(QString(250, QChar(0xe9))), ext4, 0,
         "the new name is too long for this drive");
@@ -414,8 +418,8 @@ void TestPreview::stopPrediction_data()
         before("./", CaseMode::Upper), card, 0, "Beach.jpg is already in the folder");
     row("stop/gone/removed-after-the-list-was-read", ab, ab, before("x"), ext4, 1,
         "b.txt is no longer in the folder", "*.*", "1", "b.txt");
-    row("stop/counter/runs-past-top", ab, ab, RenameRules{PrefixMode::Before, "n", true, "0", {}, {}, {}}, ext4,
-        0, "the counter is out of range", "*.*", "2147483647");
+    row("stop/counter/runs-past-top", ab, ab, RenameRules{PrefixMode::Before, "n", true, "0", {}, {}, {}},
+        ext4, 0, "the counter is out of range", "*.*", "2147483647");
     row("stop/empty-name/no-prefix-no-extension", {"README"}, {"README"}, replace("", false), ext4, 0,
         "the new name is empty");
 }
@@ -443,8 +447,8 @@ void TestPreview::stopPrediction()
     for (const QString &name : selected)
         ranges.emplace_back(int(names.indexOf(name)), int(names.indexOf(name)));
     QVERIFY(gone.isEmpty() || QFile::remove(dir.filePath(gone)));
-    const StopBatch batch{dir.path(), names, SelectedRows(ranges), rules, StartValueFromText(start), QLocale(),
-                          facts};
+    const StopBatch batch{dir.path(), names, SelectedRows(ranges), rules, StartValueFromText(start),
+                          QLocale(),  facts};
 
     StopPrediction prediction;
     for (int made = 0; made < 2; ++made) {

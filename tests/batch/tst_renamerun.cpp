@@ -48,7 +48,8 @@ RandomBatch MakeBatch(QRandomGenerator &random, bool ignoresCase)
     RandomBatch batch;
     QSet<QString> taken; // as the volume compares names
     auto add = [&](const QString &folder) {
-        const QString name = QString::fromUtf8(pick(random, {"a", "b", "A", "x", "x1", "x2", "X1", "x0", "é", "É"}))
+        const QString name
+            = QString::fromUtf8(pick(random, {"a", "b", "A", "x", "x1", "x2", "X1", "x0", "é", "É"}))
             + QLatin1String(pick(random, {".txt", ".txt", ".TXT", ".jpg", ""}));
         const QString path = folder + name;
         if (!taken.contains(ignoresCase ? path.toCaseFolded() : path)) {
@@ -86,7 +87,8 @@ bool LandedAt(const FolderFiles &after, const QString &from, const QString &to, 
         const QFileInfo found(it.key());
         const QFileInfo wanted(QDir::cleanPath(to));
         return found.fileName() == wanted.fileName()
-            && found.path().compare(wanted.path(), ignoresCase ? Qt::CaseInsensitive : Qt::CaseSensitive) == 0;
+            && found.path().compare(wanted.path(), ignoresCase ? Qt::CaseInsensitive : Qt::CaseSensitive)
+            == 0;
     }
     return false;
 }
@@ -238,8 +240,8 @@ void TestRenameRun::failure_data()
     QTest::newRow("fail/empty-name/replace-without-prefix-or-extension")
         << QStringList{"README", "b.txt"} << MakeRules(0, "", false, "1") << QStringList{"README"} << Moves{}
         << "README: the new name is empty";
-    QTest::newRow("fail/counter/runs-past-top")
-        << ab << MakeRules(1, "n", true, "2147483647") << ab << Moves{} << "a.txt: the counter is out of range";
+    QTest::newRow("fail/counter/runs-past-top") << ab << MakeRules(1, "n", true, "2147483647") << ab
+                                                << Moves{} << "a.txt: the counter is out of range";
     QTest::newRow("fail/counter/top-value-has-no-successor")
         << ab << MakeRules(1, "n", true, "2147483647") << QStringList{"b.txt"} << Moves{}
         << "b.txt: the counter is out of range";
@@ -490,19 +492,23 @@ void TestRenameRun::predictedStopIsRunStop()
         const FolderFiles after = Snapshot(s.folder);
         int stop = -1;
         for (int k = 0; k < selected.size() && stop < 0; ++k) {
-            if (!LandedAt(after, selected.at(k), ComposeName(rules, selected.at(k), start + k, QLocale()), card))
+            if (!LandedAt(after, selected.at(k), ComposeName(rules, selected.at(k), start + k, QLocale()),
+                          card))
                 stop = k;
         }
         const QStringList shown = s.shownTexts();
         QVERIFY2(shown.size() == (stop < 0 ? 1 : 2), qPrintable(context));
-        const QString asked = shown.first();
+        const QString &asked = shown.first();
         const qsizetype at = asked.indexOf(StopsAt);
-        const QString foretold = at < 0 ? QString() : asked.mid(at + StopsAt.size()).section(QLatin1String(": "), 0, 0);
-        QVERIFY2(foretold == selected.value(stop), qPrintable(context + QLatin1String(", foretold ") + asked));
+        const QString foretold
+            = at < 0 ? QString() : asked.mid(at + StopsAt.size()).section(QLatin1String(": "), 0, 0);
+        QVERIFY2(foretold == selected.value(stop),
+                 qPrintable(context + QLatin1String(", foretold ") + asked));
         stopped += stop < 0 ? 0 : 1;
     }
     // Both outcomes are met often.
-    QVERIFY2(stopped > int(Batches) / 6 && stopped < int(Batches) * 5 / 6, qPrintable(QString::number(stopped)));
+    QVERIFY2(stopped > int(Batches) / 6 && stopped < int(Batches) * 5 / 6,
+             qPrintable(QString::number(stopped)));
 }
 
 QTEST_MAIN(TestRenameRun)

@@ -128,9 +128,8 @@ void TestDesktop::screenReaderReadsPreviewLines_data()
     QTest::addColumn<QStringList>("spoken");
     QTest::addColumn<QStringList>("described"); // why the run would not rename the line's file
 
-    QTest::newRow("spoken/preview/renamed-whole") << "New"
-                                                  << QStringList{"a.txt becomes Newa.txt", "b.txt becomes Newb.txt"}
-                                                  << QStringList{"", ""};
+    QTest::newRow("spoken/preview/renamed-whole")
+        << "New" << QStringList{"a.txt becomes Newa.txt", "b.txt becomes Newb.txt"} << QStringList{"", ""};
     QTest::newRow("spoken/preview/stop-foretold")
         << "Nope/" << QStringList{"a.txt becomes Nope/a.txt", "b.txt becomes Nope/b.txt"}
         << QStringList{"there is no folder Nope", "the run stops at a.txt: there is no folder Nope"};

@@ -272,7 +272,8 @@ void TestFaults::fileGoneBeforeRename()
     QTest::mouseClick(s.w->Rename, Qt::LeftButton);
 
     QCOMPARE(Snapshot(s.folder), Moved(before, {{QStringLiteral("a.txt"), QStringLiteral("xa1.txt")}}));
-    QCOMPARE(s.shownTexts(), (QStringList{Question + StopsAt + "b.txt: b.txt is no longer in the folder.", Failure}));
+    QCOMPARE(s.shownTexts(),
+             (QStringList{Question + StopsAt + "b.txt: b.txt is no longer in the folder.", Failure}));
     QCOMPARE(s.w->CounterStart->text(), QStringLiteral("1"));
     QCOMPARE(s.w->File1->names(), ReadFolder(s.folder, QStringLiteral("*.*")).toStringList());
 }
@@ -351,7 +352,8 @@ void TestFaults::targetTakenDuringRun()
     QTest::mouseClick(s.w->Rename, Qt::LeftButton);
 
     QCOMPARE(Snapshot(s.folder), Moved(before, {{QStringLiteral("a.txt"), QStringLiteral("xa.txt")}}));
-    QCOMPARE(s.shownTexts(), (QStringList{Question + StopsAt + "b.txt: xb.txt is already in the folder.", Failure}));
+    QCOMPARE(s.shownTexts(),
+             (QStringList{Question + StopsAt + "b.txt: xb.txt is already in the folder.", Failure}));
     const QFileInfo info(taken);
     if (kind == QLatin1String("folder")) {
         QVERIFY(info.isDir() && !info.isSymLink());

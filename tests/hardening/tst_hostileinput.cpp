@@ -282,8 +282,9 @@ void TestHostileInput::separator_data()
     QTest::newRow("hostile/separator/replacement-into-sub-folder")
         << QStringList{"sub-a.txt", "sub/keep.txt"} << before << "-"
         << "/" << Moves{{"sub-a.txt", "sub/a.txt"}} << "";
-    QTest::newRow("hostile/separator/replacement-missing-folder") << QStringList{"x-a.txt"} << before << "-"
-                                                                  << "/" << Moves{} << "x-a.txt: there is no folder x";
+    QTest::newRow("hostile/separator/replacement-missing-folder")
+        << QStringList{"x-a.txt"} << before << "-"
+        << "/" << Moves{} << "x-a.txt: there is no folder x";
     QTest::newRow("hostile/separator/replacement-never-overwrites")
         << QStringList{"sub-a.txt", "sub/a.txt"} << before << "-"
         << "/" << Moves{} << "sub-a.txt: a.txt is already in the folder sub";
@@ -294,7 +295,8 @@ void TestHostileInput::separator_data()
         << QStringList{"a.txt", "b.txt", "../b.txt"} << MakeRules(1, "../", false, "1") << QString()
         << QString() << Moves{{"a.txt", "../a.txt"}} << "b.txt: b.txt is already in the folder %1";
     QTest::newRow("hostile/separator/prefix-deeper-missing-folder")
-        << ab << MakeRules(1, "sub/deeper/", false, "1") << QString() << QString() << Moves{} << "a.txt: there is no folder sub/deeper";
+        << ab << MakeRules(1, "sub/deeper/", false, "1") << QString() << QString() << Moves{}
+        << "a.txt: there is no folder sub/deeper";
     QTest::newRow("hostile/separator/leading-separator-same-file")
         << ab << MakeRules(1, "/", false, "1") << QString() << QString() << Moves{} << "";
     QTest::newRow("hostile/separator/backslash-is-a-plain-character")

@@ -3,11 +3,11 @@
 // fit, the greyed counter boxes and the two independent option groups.
 #include "support/testservices.h"
 
+#include "batch/previewmodel.h"
 #include "window/dirlist.h"
 #include "window/drivelist.h"
 #include "window/filelist.h"
 #include "window/filerenamer.h"
-#include "batch/previewmodel.h"
 #include "window/previewlist.h"
 
 #include <QAbstractItemView>
@@ -416,10 +416,12 @@ void TestLayout::darkScheme()
     const QPalette::ColorGroup group = control->isEnabled() ? QPalette::Active : QPalette::Disabled;
     const bool button = control == f.w.Drive1;
     QCOMPARE(shown.color(group, button ? QPalette::Button : QPalette::Base), background);
-    const QColor shownText = line < 0 ? shown.color(group, button ? QPalette::ButtonText : QPalette::Text)
-                                      : f.w.List1->model()->index(line, 0).data(Qt::ForegroundRole).value<QColor>();
+    const QColor shownText = line < 0
+        ? shown.color(group, button ? QPalette::ButtonText : QPalette::Text)
+        : f.w.List1->model()->index(line, 0).data(Qt::ForegroundRole).value<QColor>();
     QCOMPARE(shownText, text);
-    QVERIFY2(line < 0 || contrast(shownText, background) >= 4.5, qPrintable(QString::number(contrast(text, background))));
+    QVERIFY2(line < 0 || contrast(shownText, background) >= 4.5,
+             qPrintable(QString::number(contrast(text, background))));
 }
 
 void TestLayout::hoverTips_data()
