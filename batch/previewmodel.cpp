@@ -91,7 +91,6 @@ void PreviewModel::setStop(const PredictedStop &stop)
     m_stop = stop;
     if (stop.line >= 0)
         emit dataChanged(index(stop.line), index(m_rows.count() - 1), MarkRoles);
-    emit stopPredicted();
 }
 
 // The counter is 64 bits wide here, so lines near the top of the 32-bit range

@@ -43,9 +43,6 @@ public:
     // The stop for the lines shown (no line: none), once it is known.
     const std::optional<PredictedStop> &stop() const { return m_stop; }
 
-signals:
-    void stopPredicted();
-
 private:
     void setStop(const PredictedStop &stop);
 
