@@ -179,7 +179,7 @@ public:
         : m_batch(batch), m_index(index), m_composer(batch.rules, batch.locale),
           m_ignoresCase(batch.facts.ignoresCase),
           m_folderKey(keyOf(QFileInfo(batch.folder).canonicalFilePath(), m_ignoresCase)),
-          m_claims(batch.rows.count())
+          m_writable(QFileInfo(batch.folder).isWritable()), m_claims(batch.rows.count())
     {
     }
 
@@ -221,6 +221,8 @@ public:
         if (!m_index.onDisk[size_t(row)])
             return QStringLiteral("%1 is no longer in the folder").arg(m_batch.names.at(row));
         if (key.shape == LineKey::Bare) {
+            if (!m_writable)
+                return cannotChange(0);
             if (std::optional<QString> held = holder(line, key.hash, 0, true))
                 return held;
         }
@@ -273,10 +275,22 @@ private:
                 return cannotHold(name.at(at));
             if (m_batch.facts.tooLong(name))
                 return QStringLiteral("the new name is too long for this drive");
+            // The file leaves one folder and joins another: both change.
+            if (!m_writable)
+                return cannotChange(0);
+            if (folder != 0 && !m_subFolders.at(size_t(folder - 1)).writable)
+                return cannotChange(folder);
             if (std::optional<QString> held = holder(line, hash, folder, separator < 0))
                 return held;
         }
         return claim(line, hash, folder);
+    }
+
+    QString cannotChange(int folder) const
+    {
+        return folder == 0
+            ? QStringLiteral("the folder cannot be changed")
+            : QStringLiteral("the folder %1 cannot be changed").arg(m_subFolders.at(size_t(folder - 1)).name);
     }
 
     // The new name of a line, composed again only for another line.
@@ -372,7 +386,7 @@ private:
     // own name reads, whichever way the new name leads there ("..", a link).
     struct SubFolder {
         SubFolder(const QString &path, int folder, bool ignoresCase)
-            : names(ListEveryEntry(path)), table(names.size())
+            : names(ListEveryEntry(path)), table(names.size()), writable(QFileInfo(path).isWritable())
         {
             const QString own = QFileInfo(path).fileName();
             name = own.isEmpty() ? QDir::toNativeSeparators(path) : own;
@@ -381,6 +395,7 @@ private:
         }
         FileNames names;
         NameTable table;
+        bool writable;
         QString name;
     };
 
@@ -393,6 +408,7 @@ private:
     std::vector<LineKey> m_keys;
     const bool m_ignoresCase;
     const QString m_folderKey;
+    const bool m_writable; // whether names can be added to and taken from the batch's folder
     NameTable m_claims;
     QHash<QString, int> m_folderOf; // by the folder part as the new name writes it
     QHash<QString, int> m_folderIds; // by the canonical path as the volume compares it

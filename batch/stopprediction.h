@@ -37,8 +37,8 @@ struct PredictedStop {
 // line: a new name held by a file that is not renamed away before that line
 // (selected or not, of any extension, hidden, or a folder), the same new name
 // as an earlier line, a name the volume cannot hold or that is too long for
-// it, a folder in the new name that is not there, a file that is gone, a
-// counter out of range. Where names ignore letter case, names that differ
+// it, a folder in the new name that is not there, a folder that cannot be
+// changed, a file that is gone, a counter out of range. Where names ignore letter case, names that differ
 // only in case are one name, and a file may change the case of its own name.
 // What was read of the folder is kept for the next batch while the file list
 // and the folder stay as they were.

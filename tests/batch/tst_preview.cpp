@@ -356,7 +356,7 @@ void TestPreview::stopPrediction_data()
     QTest::addColumn<RenameRules>("rules");
     QTest::addColumn<QString>("start");
     QTest::addColumn<VolumeFacts>("facts");
-    QTest::addColumn<QString>("gone"); // removed after the list was read
+    QTest::addColumn<QString>("gone"); // removed after the list was read; "/": the folder made read-only
     QTest::addColumn<int>("line"); // -1: no stop
     QTest::addColumn<QString>("reason");
 
@@ -418,6 +418,9 @@ void TestPreview::stopPrediction_data()
         before("./", CaseMode::Upper), card, 0, "Beach.jpg is already in the folder");
     row("stop/gone/removed-after-the-list-was-read", ab, ab, before("x"), ext4, 1,
         "b.txt is no longer in the folder", "*.*", "1", "b.txt");
+    row("stop/folder/read-only", ab, ab, before("x"), ext4, 0, "the folder cannot be changed", "*.*", "1",
+        "/");
+    row("stop/folder/read-only-but-names-kept", ab, ab, before(""), ext4, -1, {}, "*.*", "1", "/");
     row("stop/counter/runs-past-top", ab, ab, RenameRules{PrefixMode::Before, "n", true, "0", {}, {}, {}},
         ext4, 0, "the counter is out of range", "*.*", "2147483647");
     row("stop/empty-name/no-prefix-no-extension", {"README"}, {"README"}, replace("", false), ext4, 0,
@@ -446,7 +449,11 @@ void TestPreview::stopPrediction()
     std::vector<std::pair<int, int>> ranges;
     for (const QString &name : selected)
         ranges.emplace_back(int(names.indexOf(name)), int(names.indexOf(name)));
-    QVERIFY(gone.isEmpty() || QFile::remove(dir.filePath(gone)));
+    QVERIFY(gone.isEmpty() || gone == u'/' || QFile::remove(dir.filePath(gone)));
+    const std::optional<ReadOnlyFolder> readOnly
+        = gone == u'/' ? std::make_optional<ReadOnlyFolder>(dir.path()) : std::nullopt;
+    if (readOnly && !readOnly->ok())
+        QSKIP("The folder cannot be made read-only here (root without the immutable flag).");
     const StopBatch batch{dir.path(), names, SelectedRows(ranges), rules, StartValueFromText(start),
                           QLocale(),  facts};
 

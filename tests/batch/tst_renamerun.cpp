@@ -381,6 +381,7 @@ void TestRenameRun::readOnlyFolder()
         QTest::mouseClick(s.w->Rename, Qt::LeftButton);
 
         QCOMPARE(s.box->shown.size(), 2);
+        QCOMPARE(s.box->shown.at(0).text, Question + StopsAt + "a.txt: the folder cannot be changed.");
         QCOMPARE(s.box->shown.at(1).text, Failure);
         QCOMPARE(s.w->File1->names(), (QStringList{QStringLiteral("a.txt"), QStringLiteral("b.txt")}));
     }
