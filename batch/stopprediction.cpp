@@ -179,7 +179,7 @@ public:
         : m_batch(batch), m_index(index), m_composer(batch.rules, batch.locale),
           m_ignoresCase(batch.facts.ignoresCase),
           m_folderKey(keyOf(QFileInfo(batch.folder).canonicalFilePath(), m_ignoresCase)),
-          m_writable(QFileInfo(batch.folder).isWritable()), m_claims(batch.rows.count())
+          m_writable(FolderTakesNames(batch.folder)), m_claims(batch.rows.count())
     {
     }
 
@@ -386,7 +386,7 @@ private:
     // own name reads, whichever way the new name leads there ("..", a link).
     struct SubFolder {
         SubFolder(const QString &path, int folder, bool ignoresCase)
-            : names(ListEveryEntry(path)), table(names.size()), writable(QFileInfo(path).isWritable())
+            : names(ListEveryEntry(path)), table(names.size()), writable(FolderTakesNames(path))
         {
             const QString own = QFileInfo(path).fileName();
             name = own.isEmpty() ? QDir::toNativeSeparators(path) : own;

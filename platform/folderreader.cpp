@@ -13,6 +13,8 @@
 #endif
 #ifdef Q_OS_WIN
 #include <windows.h>
+#else
+#include <unistd.h>
 #endif
 
 qsizetype FileNames::indexOf(QStringView name) const
@@ -143,3 +145,16 @@ bool OnDisk(const QString &path)
     const QFileInfo file(path);
     return file.exists() || file.isSymLink();
 }
+
+#ifdef Q_OS_WIN
+// The read-only mark of a Windows folder does not keep names out of it.
+bool FolderTakesNames(const QString &)
+{
+    return true;
+}
+#else
+bool FolderTakesNames(const QString &folder)
+{
+    return ::access(QFile::encodeName(folder).constData(), W_OK | X_OK) == 0;
+}
+#endif

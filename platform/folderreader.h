@@ -60,3 +60,8 @@ FileNames ListEveryEntry(const QString &folder);
 
 // Whether something has this name, a link whose target is gone included.
 bool OnDisk(const QString &path);
+
+// Whether names can be added to and taken from a folder (not so on a drive
+// mounted read-only or in a folder without the right). Where the system does
+// not tell before a rename is tried, true.
+bool FolderTakesNames(const QString &folder);
