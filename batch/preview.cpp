@@ -66,8 +66,11 @@ const VolumeFacts &FileRenamer::ListVolumeFacts()
     return m_listFacts;
 }
 
+// The folder is read afresh for it, which takes a moment in a large folder:
+// the hourglass shows meanwhile.
 QString FileRenamer::StopWarning()
 {
+    m_services.pointer->set(Pointer::Busy);
     const QString folder = File1->path();
     const StopBatch batch{folder,
                           File1->fileNames(),
@@ -77,6 +80,7 @@ QString FileRenamer::StopWarning()
                           QLocale(),
                           m_services.rename->volumeFacts(folder)};
     const PredictedStop stop = StopPrediction().predict(batch);
+    m_services.pointer->set(Pointer::Arrow);
     return stop.line < 0 ? QString()
                          : QStringLiteral("\rThe run will stop at %1: %2.").arg(stop.file, stop.reason);
 }

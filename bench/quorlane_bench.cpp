@@ -264,12 +264,14 @@ QList<Row> RenameCase(const QString &base, int count)
              w->Rename_Click();
              Settle();
          },
+         // The preview's stop is known before Rename is pressed, as when a
+         // user reads the preview first.
          [&] {
              PutBack(folder, names, folder, prefix);
              w->File1->refresh();
              w->File1->setAllSelected(true);
              w->RefreshPreview();
-             Settle();
+             AwaitStop(*w.window);
              w.box->shown.clear();
          },
          [&] {
@@ -541,6 +543,30 @@ Row KeystrokeWhilePredictingRow(BenchWindow &w, int count)
             Verdict(time.wall <= 16)};
 }
 
+// 9. Rename pressed, to the question, whose line on the stop is foretold
+// afresh; the question is answered Cancel.
+Row RenameQuestionRow(BenchWindow &w, int count)
+{
+    SetPreviewRules(*w.window);
+    w->File1->setAllSelected(true);
+    const Time time = MedianMs({[&] { w->Rename_Click(); },
+                                [&] {
+                                    w.box->shown.clear();
+                                    w.box->answers = {MsgBox::AnswerCancel};
+                                },
+                                [&] {
+                                    Expect(w.box->shown.size() == 1 && w->File1->selectedCount() == count,
+                                           QStringLiteral("9: Rename did not stop at its question"));
+                                }});
+    const QString size = QLocale(QLocale::English).toString(count);
+    return {QStringLiteral("9 Rename to its question, %1").arg(size),
+            Ms(time),
+            QString(),
+            QString(),
+            QStringLiteral("-"),
+            QStringLiteral("-")};
+}
+
 } // namespace
 
 // 7. A million files: the listing against readdir plus sort; then, with every
@@ -728,6 +754,7 @@ int main(int argc, char *argv[])
         BenchWindow millionWindow(million);
         rows.append(MarksRow(millionWindow, 1000000, 1000));
         rows.append(KeystrokeWhilePredictingRow(millionWindow, 1000000));
+        rows.append(RenameQuestionRow(millionWindow, 1000000));
     }
     if (wanted(8))
         rows += CardRenameRows();
