@@ -2,6 +2,7 @@
 // rename run would give it. The lines themselves are the model's; a rebuild
 // hands it the rules, the start value and the selected rows.
 #include "batch/previewmodel.h"
+#include "batch/stopprediction.h"
 #include "platform/platformservices.h"
 #include "rules/numbertext.h"
 #include "window/filelist.h"
@@ -50,6 +51,36 @@ void FileRenamer::RefreshPreview()
     m_counter = qint32(
         std::min<qint64>(qint64(start.value_or(0)) + rows.count(), std::numeric_limits<qint32>::max()));
     List1->preview()->show(ReadRules(), start, File1->fileNames(), rows);
+    if (rows.count() > 0)
+        List1->preview()->predictStop(File1->path(), ListVolumeFacts());
 
     m_services.pointer->set(Pointer::Arrow);
+}
+
+const VolumeFacts &FileRenamer::ListVolumeFacts()
+{
+    if (m_listFactsRead != File1->reads()) {
+        m_listFacts = m_services.rename->volumeFacts(File1->path());
+        m_listFactsRead = File1->reads();
+    }
+    return m_listFacts;
+}
+
+// The folder is read afresh for it, which takes a moment in a large folder:
+// the hourglass shows meanwhile.
+QString FileRenamer::StopWarning()
+{
+    m_services.pointer->set(Pointer::Busy);
+    const QString folder = File1->path();
+    const StopBatch batch{folder,
+                          File1->fileNames(),
+                          File1->selectedRows(),
+                          ReadRules(),
+                          StartValueFromText(CounterStart->text()),
+                          QLocale(),
+                          m_services.rename->volumeFacts(folder)};
+    const PredictedStop stop = StopPrediction().predict(batch);
+    m_services.pointer->set(Pointer::Arrow);
+    return stop.line < 0 ? QString()
+                         : QStringLiteral("\rThe run will stop at %1: %2.").arg(stop.file, stop.reason);
 }

@@ -22,7 +22,7 @@ void FileRenamer::Rename_Click()
         return;
     }
     const int answer = m_services.messageBox->show(
-        QStringLiteral("The File names will be permanently renamed.\rAre you sure ?"),
+        QStringLiteral("The File names will be permanently renamed.\rAre you sure ?") + StopWarning(),
         MsgBox::OkCancel | MsgBox::IconQuestion, QStringLiteral("Quorlane"));
     if (answer == MsgBox::AnswerCancel)
         return;

@@ -3,12 +3,13 @@
 // exit code is 0 even when a target is missed, and the table says FAIL.
 //
 //   quorlane_bench              every case
-//   quorlane_bench --case N     case N only (1 to 8), e.g. under a profiler
+//   quorlane_bench --case N     case N only (1 to 9), e.g. under a profiler
 #include "benchkit.h"
 #include "testservices.h"
 #include "volumebench.h"
 
 #include "batch/batchjournal.h"
+#include "batch/previewmodel.h"
 #include "rules/numbertext.h"
 #include "rules/renamerules.h"
 #include "window/dirlist.h"
@@ -164,9 +165,18 @@ Row PreviewRow(const QString &folder, int count, double maxMs, double maxRatio)
             Verdict(pass)};
 }
 
+// Waits for the stop of the preview's lines to be known, then lets the window
+// paint its marks.
+void AwaitStop(const FileRenamer &w)
+{
+    while (!w.List1->preview()->stop())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    Settle();
+}
+
 // 3. Run in a child process, so that the peak is this case's alone: the
-// window opened on an empty folder, then on `count` files, all selected and
-// previewed. Prints "<baseline kB> <peak kB>".
+// window opened on an empty folder, then on `count` files, all selected,
+// previewed and their stop foretold. Prints "<baseline kB> <peak kB>".
 int PeakMemoryChild(const QString &folder, int count)
 {
     BenchWindow w{QString()};
@@ -175,7 +185,7 @@ int PeakMemoryChild(const QString &folder, int count)
     w->Dir1->setPath(folder);
     w->File1->setAllSelected(true);
     w->RefreshPreview();
-    Settle();
+    AwaitStop(*w.window);
     if (w->List1->model()->rowCount() != count)
         return 1;
     std::printf("%ld %ld\n", baseline, PeakMemoryKb());
@@ -254,12 +264,14 @@ QList<Row> RenameCase(const QString &base, int count)
              w->Rename_Click();
              Settle();
          },
+         // The preview's stop is known before Rename is pressed, as when a
+         // user reads the preview first.
          [&] {
              PutBack(folder, names, folder, prefix);
              w->File1->refresh();
              w->File1->setAllSelected(true);
              w->RefreshPreview();
-             Settle();
+             AwaitStop(*w.window);
              w.box->shown.clear();
          },
          [&] {
@@ -461,6 +473,100 @@ void ClickFile(FileRenamer &w, int row, Qt::KeyboardModifiers modifiers)
     QTest::mouseClick(w.File1->viewport(), Qt::LeftButton, modifiers, w.File1->visualRect(index).center());
 }
 
+// 9. From a keystroke in the prefix box to the marks of the run's stop shown,
+// with every file of `folder` selected. The prefix hides the new names and
+// the last line's is taken by a hidden file, so the run would stop at the
+// last line: the prediction composes and checks every line, the most work it
+// ever does.
+Row MarksRow(BenchWindow &w, int count, double maxMs)
+{
+    SetPreviewRules(*w.window);
+    w->Prefixtext->setText(QStringLiteral(".trip_"));
+    w->File1->setAllSelected(true);
+    const int last = w->File1->listCount() - 1;
+    const qint32 start = StartValueFromText(w->CounterStart->text()).value_or(0);
+    const QString taken = FullPath(
+        w->File1->path(), ComposeName(w->ReadRules(), w->File1->list(last), start + last, QLocale()));
+    QFile takenFile(taken);
+    Expect(takenFile.open(QIODevice::WriteOnly), QStringLiteral("9: cannot write ") + taken);
+    takenFile.close();
+    const Time time = MedianMs({[&] {
+                                    w->Prefixtext->setText(QStringLiteral(".trip_"));
+                                    AwaitStop(*w.window);
+                                },
+                                [&] {
+                                    w->Prefixtext->setText(QStringLiteral(".trip_x"));
+                                    AwaitStop(*w.window);
+                                },
+                                [&] {
+                                    const std::optional<PredictedStop> &stop = w->List1->preview()->stop();
+                                    Expect(w->List1->listCount() == count && stop && stop->line == last,
+                                           QStringLiteral("9: no stop foretold at the last line"));
+                                }});
+    QFile::remove(taken);
+    const QString size = QLocale(QLocale::English).toString(count);
+    return {QStringLiteral("9 stop marks, %1 selected").arg(size),
+            Ms(time),
+            QString(),
+            QString(),
+            QStringLiteral("<= %1 ms").arg(maxMs),
+            Verdict(time.wall <= maxMs)};
+}
+
+// 9. A keystroke while the prediction of the one before is still under way.
+Row KeystrokeWhilePredictingRow(BenchWindow &w, int count)
+{
+    SetPreviewRules(*w.window);
+    w->File1->setAllSelected(true);
+    w->Prefixtext->setText(QStringLiteral("trip_x"));
+    bool predicting = true;
+    const Time time = MedianMs({[&] {
+                                    w->Prefixtext->setText(QStringLiteral("trip_x"));
+                                    Settle();
+                                },
+                                [&] {
+                                    AwaitStop(*w.window);
+                                    w->Prefixtext->setText(QStringLiteral("trip_"));
+                                    Settle();
+                                    predicting = predicting && !w->List1->preview()->stop();
+                                },
+                                [&] {
+                                    Expect(predicting && PreviewRight(*w.window),
+                                           QStringLiteral("9: no prediction under way at the keystroke"));
+                                }});
+    const QString size = QLocale(QLocale::English).toString(count);
+    return {QStringLiteral("9 keystroke while predicting, %1").arg(size),
+            Ms(time),
+            QString(),
+            QString(),
+            QStringLiteral("<= 16 ms"),
+            Verdict(time.wall <= 16)};
+}
+
+// 9. Rename pressed, to the question, whose line on the stop is foretold
+// afresh; the question is answered Cancel.
+Row RenameQuestionRow(BenchWindow &w, int count)
+{
+    SetPreviewRules(*w.window);
+    w->File1->setAllSelected(true);
+    const Time time = MedianMs({[&] { w->Rename_Click(); },
+                                [&] {
+                                    w.box->shown.clear();
+                                    w.box->answers = {MsgBox::AnswerCancel};
+                                },
+                                [&] {
+                                    Expect(w.box->shown.size() == 1 && w->File1->selectedCount() == count,
+                                           QStringLiteral("9: Rename did not stop at its question"));
+                                }});
+    const QString size = QLocale(QLocale::English).toString(count);
+    return {QStringLiteral("9 Rename to its question, %1").arg(size),
+            Ms(time),
+            QString(),
+            QString(),
+            QStringLiteral("-"),
+            QStringLiteral("-")};
+}
+
 } // namespace
 
 // 7. A million files: the listing against readdir plus sort; then, with every
@@ -609,7 +715,7 @@ int main(int argc, char *argv[])
 
     const QString big = base.filePath(QStringLiteral("big"));
     const QString small = base.filePath(QStringLiteral("small"));
-    if (wanted(1) || wanted(2) || wanted(3) || wanted(6))
+    if (wanted(1) || wanted(2) || wanted(3) || wanted(6) || wanted(9))
         RecreateFolder(big, BenchNames(Big));
     if (wanted(2) || wanted(6))
         RecreateFolder(small, BenchNames(10000));
@@ -618,7 +724,7 @@ int main(int argc, char *argv[])
     // alone; it runs before the other cases.
     const Row memory = wanted(3) ? PeakMemoryRow(big, Big, 150) : Row();
     const QString million = base.filePath(QStringLiteral("million"));
-    if (wanted(7))
+    if (wanted(7) || wanted(9))
         RecreateFolder(million, BenchNames(1000000));
     const Row millionMemory = wanted(7) ? PeakMemoryRow(million, 1000000, 250) : Row();
     QList<Row> rows;
@@ -642,6 +748,14 @@ int main(int argc, char *argv[])
     }
     if (wanted(7))
         rows += MillionRows(million, millionMemory);
+    if (wanted(9)) {
+        BenchWindow bigWindow(big);
+        rows.append(MarksRow(bigWindow, Big, 100));
+        BenchWindow millionWindow(million);
+        rows.append(MarksRow(millionWindow, 1000000, 1000));
+        rows.append(KeystrokeWhilePredictingRow(millionWindow, 1000000));
+        rows.append(RenameQuestionRow(millionWindow, 1000000));
+    }
     if (wanted(8))
         rows += CardRenameRows();
 

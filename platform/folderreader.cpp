@@ -13,6 +13,8 @@
 #endif
 #ifdef Q_OS_WIN
 #include <windows.h>
+#else
+#include <unistd.h>
 #endif
 
 qsizetype FileNames::indexOf(QStringView name) const
@@ -73,6 +75,24 @@ FileNames ListFileNames(const QString &folder)
     return names;
 }
 
+FileNames ListEveryEntry(const QString &folder)
+{
+    FileNames names;
+    DIR *dir = ::opendir(QFile::encodeName(folder).constData());
+    if (!dir)
+        return names;
+    while (const dirent *entry = ::readdir(dir)) {
+        const char *raw = entry->d_name;
+        if (raw[0] == '.' && (raw[1] == 0 || (raw[1] == '.' && raw[2] == 0)))
+            continue;
+        const QString name = QFile::decodeName(raw);
+        if (!name.contains(QChar::ReplacementCharacter) || QFile::encodeName(name) == raw)
+            names.append(name);
+    }
+    ::closedir(dir);
+    return names;
+}
+
 #else
 
 namespace {
@@ -107,6 +127,17 @@ FileNames ListFileNames(const QString &folder)
     return names;
 }
 
+FileNames ListEveryEntry(const QString &folder)
+{
+    FileNames names;
+    QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    while (it.hasNext()) {
+        it.next();
+        names.append(it.fileName());
+    }
+    return names;
+}
+
 #endif
 
 bool OnDisk(const QString &path)
@@ -114,3 +145,16 @@ bool OnDisk(const QString &path)
     const QFileInfo file(path);
     return file.exists() || file.isSymLink();
 }
+
+#ifdef Q_OS_WIN
+// The read-only mark of a Windows folder does not keep names out of it.
+bool FolderTakesNames(const QString &)
+{
+    return true;
+}
+#else
+bool FolderTakesNames(const QString &folder)
+{
+    return ::access(QFile::encodeName(folder).constData(), W_OK | X_OK) == 0;
+}
+#endif

@@ -31,6 +31,11 @@ public:
     }
     // The index of the first entry equal to `name`, or -1.
     qsizetype indexOf(QStringView name) const;
+    // Whether both are copies of one list, not just equal.
+    bool isSharedWith(const FileNames &other) const
+    {
+        return m_text.isSharedWith(other.m_text) && m_ends.isSharedWith(other.m_ends);
+    }
     QStringList toStringList() const;
 
 private:
@@ -49,5 +54,14 @@ FileNames ListFileNames(const QString &folder);
 // there in this very spelling.
 QSet<QString> ListEveryName(const QString &folder);
 
+// The same names as a list, in the order the file system gives them, without
+// the names its encoding cannot carry back to the same entry.
+FileNames ListEveryEntry(const QString &folder);
+
 // Whether something has this name, a link whose target is gone included.
 bool OnDisk(const QString &path);
+
+// Whether names can be added to and taken from a folder (not so on a drive
+// mounted read-only or in a folder without the right). Where the system does
+// not tell before a rename is tried, true.
+bool FolderTakesNames(const QString &folder);

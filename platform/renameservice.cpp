@@ -39,3 +39,8 @@ MoveResult NativeRenameService::rename(const QString &presentPath, const QString
     }
     return m_move.move(presentPath, newPath, temporaryPath);
 }
+
+VolumeFacts NativeRenameService::volumeFacts(const QString &folder)
+{
+    return m_move.facts(folder);
+}

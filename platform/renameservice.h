@@ -18,12 +18,15 @@ public:
     virtual MoveResult rename(const QString &presentPath, const QString &newPath,
                               const QString &temporaryPath = QString())
         = 0;
+    // What a rename into `folder` would refuse; nothing is moved.
+    virtual VolumeFacts volumeFacts(const QString &folder) = 0;
 };
 
 class NativeRenameService : public RenameService {
 public:
     MoveResult rename(const QString &presentPath, const QString &newPath,
                       const QString &temporaryPath = QString()) override;
+    VolumeFacts volumeFacts(const QString &folder) override;
 
 private:
     SafeMove m_move; // what each volume offers, learned once

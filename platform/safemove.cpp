@@ -5,15 +5,20 @@
 #include <QFile>
 
 #ifdef Q_OS_WIN
+#include <QDir>
+
 #include <windows.h>
 #else
+#include <QDirIterator>
 #include <QStorageInfo>
 #include <QUuid>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <limits>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -37,6 +42,30 @@ bool HasWindowsNames(const QByteArray &fileSystemType)
     return types.contains(fileSystemType);
 }
 
+qsizetype FatRefusedCharacterAt(QStringView name)
+{
+    for (qsizetype i = 0; i < name.size(); ++i) {
+        const QChar c = name.at(i);
+        if (c.unicode() < 0x20 || QStringView(u"<>:\"\\|?*").contains(c))
+            return i;
+    }
+    return -1;
+}
+
+qsizetype VolumeFacts::refusedAt(QStringView name) const
+{
+    return fatNames ? FatRefusedCharacterAt(name) : name.indexOf(QChar(0));
+}
+
+// A UTF-16 unit takes at most three bytes encoded, so a short name needs no
+// encoding to tell.
+bool VolumeFacts::tooLong(QStringView name) const
+{
+    if (lengthInUtf16 || name.size() * 3 <= longestName)
+        return name.size() > longestName;
+    return QFile::encodeName(name.toString()).size() > longestName;
+}
+
 #ifdef Q_OS_WIN
 
 MoveResult SafeMove::move(const QString &from, const QString &to, const QString &)
@@ -50,6 +79,21 @@ MoveResult SafeMove::move(const QString &from, const QString &to, const QString 
     result.code = int(GetLastError());
     result.error = qt_error_string(result.code);
     return result;
+}
+
+// Names on Windows ignore letter case and never hold the characters FAT
+// refuses, on every volume.
+VolumeFacts SafeMove::facts(const QString &folder)
+{
+    VolumeFacts facts;
+    facts.ignoresCase = facts.fatNames = facts.backslashSeparates = facts.lengthInUtf16 = true;
+    const QString native = QDir::toNativeSeparators(folder);
+    wchar_t root[MAX_PATH + 1];
+    DWORD longest = 0;
+    if (GetVolumePathNameW(reinterpret_cast<LPCWSTR>(native.utf16()), root, MAX_PATH + 1)
+        && GetVolumeInformationW(root, nullptr, 0, nullptr, &longest, nullptr, nullptr, 0))
+        facts.longestName = int(longest);
+    return facts;
 }
 
 #else
@@ -126,11 +170,7 @@ QString nameOf(const QString &path)
 
 bool hasFatRefusedCharacter(QStringView name)
 {
-    for (const QChar c : name) {
-        if (c.unicode() < 0x20 || QStringView(u"<>:\"\\|?*").contains(c))
-            return true;
-    }
-    return false;
+    return FatRefusedCharacterAt(name) >= 0;
 }
 
 // The new name is made as a second name of the file, which fails when the
@@ -324,6 +364,51 @@ MoveResult SafeMove::move(const QString &from, const QString &to, const QString 
         volume.ignoresCase = true;
     }
     return throughTemporary(volume, from, to, temporary);
+}
+
+namespace {
+
+QString swappedCase(const QString &name)
+{
+    QString swapped = name;
+    for (QChar &c : swapped)
+        c = c.isUpper() ? c.toLower() : c.toUpper();
+    return swapped;
+}
+
+// A name of the folder is looked up with its letter case swapped; where
+// something answers, the folder's own listing tells whether it is the same
+// entry. A folder without a name that has letters tells nothing, and case
+// then counts.
+bool namesIgnoreCase(const QString &folder)
+{
+    QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    while (it.hasNext()) {
+        it.next();
+        const QString swapped = swappedCase(it.fileName());
+        if (swapped == it.fileName())
+            continue;
+        return absence(folder + QLatin1Char('/') + swapped) == EEXIST
+            && ListEveryEntry(folder).indexOf(swapped) < 0;
+    }
+    return false;
+}
+
+} // namespace
+
+VolumeFacts SafeMove::facts(const QString &folder)
+{
+    VolumeFacts facts;
+    int error = 0;
+    const Volume *volume = volumeOf(folder, &error);
+    if (!volume)
+        return facts;
+    facts.fatNames = facts.lengthInUtf16 = volume->fatNames;
+    facts.ignoresCase = volume->ignoresCase || namesIgnoreCase(folder);
+    const long longest = ::pathconf(QFile::encodeName(folder).constData(), _PC_NAME_MAX);
+    if (longest > 0)
+        facts.longestName = int(std::min<long>(longest, std::numeric_limits<int>::max()));
+    return facts;
 }
 
 #endif

@@ -20,6 +20,24 @@ struct MoveResult {
     QString strandedAt; // the temporary name the file was left under, if any
 };
 
+// What a rename onto a volume would refuse, known before anything is moved.
+struct VolumeFacts {
+    bool ignoresCase = false; // names that differ only in letter case name one file
+    bool fatNames = false; // names cannot hold < > : " \ | ? * or control characters
+    bool backslashSeparates = false; // "\" parts a path as "/" does
+    bool lengthInUtf16 = false; // the longest name counts UTF-16 units, else the bytes of the encoded name
+    int longestName = 255;
+
+    // The place of the first character of `name` the volume cannot hold (NUL
+    // on every volume), or -1.
+    qsizetype refusedAt(QStringView name) const;
+    bool tooLong(QStringView name) const;
+};
+
+// The place of the first character of `name` that FAT, exFAT and NTFS names
+// cannot hold, or -1.
+qsizetype FatRefusedCharacterAt(QStringView name);
+
 // Moves one file to a free name on the same volume, never replacing another
 // file, by the safest route the volume offers. What a volume offers (the
 // no-replace rename, hard links, names that ignore letter case, the
@@ -34,6 +52,9 @@ public:
     // and is free. Given ahead, a file left there by a run that was killed
     // can be found again.
     MoveResult move(const QString &from, const QString &to, const QString &temporary = QString());
+    // What a move into `folder` would refuse: what was learned of its volume,
+    // and where the case of names is not known yet, a look that moves nothing.
+    VolumeFacts facts(const QString &folder);
 
 private:
     enum class Route { NoReplace, Link, CheckedRename };

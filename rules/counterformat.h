@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <QtGlobal>
 
@@ -13,3 +14,16 @@
 // A pattern without digit positions is followed by the digits; an empty
 // pattern gives the number-to-text form (" 7", "-7").
 QString CounterText(qint32 value, const QString &pattern);
+
+// One pattern's digit positions, found once for the counter texts of many
+// values.
+class CounterPattern {
+public:
+    explicit CounterPattern(const QString &pattern = QString());
+    // CounterText(value, pattern), appended to `text`.
+    void appendTo(QString &text, qint32 value) const;
+
+private:
+    QString m_pattern;
+    QList<qsizetype> m_positions;
+};

@@ -1,7 +1,10 @@
 #pragma once
 
+#include "rules/counterformat.h"
+
 #include <QLocale>
 #include <QString>
+#include <QStringMatcher>
 #include <QtGlobal>
 
 enum class PrefixMode { Replace = 0, Before = 1, None = 2 };
@@ -45,3 +48,20 @@ QString AssembleName(const RenameRules &rules, const QString &presentName, qint3
 // name (ApplyCaseToName).
 QString ComposeName(const RenameRules &rules, const QString &presentName, qint32 counter,
                     const QLocale &locale);
+
+// ComposeName for many files under one set of rules: what the rules alone
+// decide (the text to look for, the counter's digit positions) is worked out
+// once, and a name can be written into a text that is used again.
+class NameComposer {
+public:
+    NameComposer(const RenameRules &rules, const QLocale &locale);
+    QString compose(QStringView presentName, qint32 counter) const;
+    // The same name, written over `name`.
+    void compose(QStringView presentName, qint32 counter, QString &name) const;
+
+private:
+    RenameRules m_rules;
+    QLocale m_locale;
+    QStringMatcher m_remove;
+    CounterPattern m_counter;
+};

@@ -109,6 +109,7 @@ void FileList::setPattern(const QString &pattern)
 
 void FileList::refresh()
 {
+    ++m_reads;
     m_model->setNames(ReadFolder(m_path, m_pattern));
     selectionModel()->clear();
     m_selectedRows.reset();

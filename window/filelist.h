@@ -46,6 +46,9 @@ public:
     QString pattern() const { return m_pattern; }
     void setPattern(const QString &pattern); // re-reads
     void refresh();
+    // How many times the folder was read: a change tells that the entries may
+    // have changed.
+    int reads() const { return m_reads; }
 
     int listCount() const { return int(m_model->names().size()); }
     QString list(int i) const { return m_model->names().at(i).toString(); }
@@ -83,4 +86,5 @@ private:
     mutable std::optional<SelectedRows> m_selectedRows;
     QString m_path;
     QString m_pattern = QStringLiteral("*.*");
+    int m_reads = 0;
 };

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "batch/batchjournal.h"
+#include "platform/safemove.h"
 #include "rules/renamerules.h"
 
 #include <QList>
@@ -85,6 +86,12 @@ public:
     int SelectedCount() const { return m_selectedCount; }
 
     void RefreshPreview();
+    // The facts of the file list's volume, asked again after each reading of
+    // the folder.
+    const VolumeFacts &ListVolumeFacts();
+    // The line the rename confirmation adds when the run would stop before
+    // its end, predicted afresh; empty when it would rename every file.
+    QString StopWarning();
     void Rename_Click();
     MoveResult RenameOneFile(const QString &presentPath, const QString &newPath,
                              const QString &temporaryPath = QString());
@@ -145,6 +152,8 @@ private:
     QButtonGroup *m_option2Group;
     qint32 m_counter = 0;
     int m_selectedCount = 0;
+    VolumeFacts m_listFacts;
+    int m_listFactsRead = -1; // the reading of the file list they were asked for
     BatchJournal m_journal;
     bool m_label2Pressed = false;
 };

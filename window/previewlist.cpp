@@ -35,10 +35,13 @@ void PreviewList::clear()
 }
 
 // New texts of as many lines need a repaint only. A rebuild leaves no line
-// selected, as a list that was emptied and filled again.
-void PreviewList::dataChanged(const QModelIndex &topLeft, const QModelIndex &bottomRight, const QList<int> &)
+// selected, as a list that was emptied and filled again; marks that come
+// later leave the selection as it is.
+void PreviewList::dataChanged(const QModelIndex &topLeft, const QModelIndex &bottomRight,
+                              const QList<int> &roles)
 {
-    selectionModel()->clear();
+    if (roles.isEmpty() || roles.contains(Qt::DisplayRole))
+        selectionModel()->clear();
     viewport()->update();
     if (QAccessible::isActive()) {
         QAccessibleTableModelChangeEvent changed(this, QAccessibleTableModelChangeEvent::DataChanged);

@@ -25,6 +25,16 @@ int SelectedRows::row(int k) const
     return run.first + (k - run.before);
 }
 
+int SelectedRows::rank(int row) const
+{
+    const auto after = std::upper_bound(m_runs.cbegin(), m_runs.cend(), row,
+                                        [](int wanted, const Run &run) { return wanted < run.first; });
+    if (after == m_runs.cbegin())
+        return -1;
+    const Run &run = *std::prev(after);
+    return row <= run.last ? run.before + (row - run.first) : -1;
+}
+
 QList<int> SelectedRows::toList() const
 {
     QList<int> rows;

@@ -17,6 +17,8 @@ public:
     int count() const { return m_count; }
     // The row of the k-th selected row, k from 0 to count() - 1.
     int row(int k) const;
+    // The k of a selected row; -1 for a row that is not selected.
+    int rank(int row) const;
     // Every selected row, ascending.
     QList<int> toList() const;
 

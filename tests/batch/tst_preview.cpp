@@ -1,5 +1,7 @@
 // The preview list: one line per selected file, the forced counter, and the
-// pointer, built by the real window over a real folder.
+// pointer, built by the real window over a real folder; where the run would
+// stop, foretold over a real folder.
+#include "batch/stopprediction.h"
 #include "rules/numbertext.h"
 #include "support/foldersnapshot.h"
 #include "window/previewlist.h"
@@ -30,6 +32,7 @@ constexpr int LargeCount = 100000;
 } // namespace
 
 Q_DECLARE_METATYPE(RenameRules)
+Q_DECLARE_METATYPE(VolumeFacts)
 
 class TestPreview : public QObject {
     Q_OBJECT
@@ -45,6 +48,8 @@ private slots:
     void pointerBusyThenArrow();
     void largeSelection_data();
     void largeSelection();
+    void stopPrediction_data();
+    void stopPrediction();
 
 private:
     QTemporaryDir m_home;
@@ -341,6 +346,124 @@ void TestPreview::largeSelection()
     // first line it shows is the gap's.
     s.w->List1->scrollTo(lines->index(gap, 0), QAbstractItemView::PositionAtTop);
     QCOMPARE(s.w->List1->indexAt(QPoint(1, 1)).row(), gap);
+}
+
+void TestPreview::stopPrediction_data()
+{
+    QTest::addColumn<QStringList>("files"); // "Sub/x" lies in a sub-folder, "x/" is a folder
+    QTest::addColumn<QString>("pattern"); // of the file list
+    QTest::addColumn<QStringList>("selected");
+    QTest::addColumn<RenameRules>("rules");
+    QTest::addColumn<QString>("start");
+    QTest::addColumn<VolumeFacts>("facts");
+    QTest::addColumn<QString>("gone"); // removed after the list was read; "/": the folder made read-only
+    QTest::addColumn<int>("line"); // -1: no stop
+    QTest::addColumn<QString>("reason");
+
+    const VolumeFacts ext4;
+    VolumeFacts card;
+    card.ignoresCase = card.fatNames = card.lengthInUtf16 = true;
+    const auto before = [](const QString &prefix, CaseMode caseMode = CaseMode::Unchanged) {
+        return RenameRules{PrefixMode::Before, prefix, false, "0", {}, {}, caseMode};
+    };
+    const auto replace = [](const QString &prefix, bool count) {
+        return RenameRules{PrefixMode::Replace, prefix, count, "0", {}, {}, CaseMode::Unchanged};
+    };
+    const QStringList ab = {"a.txt", "b.txt"};
+    const QStringList a = {"a.txt"};
+    const auto row
+        = [](const char *name, const QStringList &files, const QStringList &selected,
+             const RenameRules &rules, const VolumeFacts &facts, int line, const QString &reason,
+             const QString &pattern = "*.*", const QString &start = "1", const QString &gone = {}) {
+              QTest::newRow(name) << files << pattern << selected << rules << start << facts << gone << line
+                                  << reason;
+          };
+    row("stop/none/prefix-before", ab, ab, before("x"), ext4, -1, {});
+    row("stop/held/unselected-file", {"a.txt", "b.txt", "xb.txt"}, ab, before("x"), ext4, 1,
+        "xb.txt is already in the folder");
+    row("stop/held/by-a-later-line", {"x1.txt", "x2.txt"}, {"x1.txt", "x2.txt"}, replace("x", true), ext4, 0,
+        "x2.txt is already in the folder", "*.*", "2");
+    row("stop/free/renamed-away-by-an-earlier-line", {"x1.txt", "x2.txt"}, {"x1.txt", "x2.txt"},
+        replace("x", true), ext4, -1, {}, "*.*", "0");
+    row("stop/held/file-the-filter-leaves-out", {"a.txt", "xa.txt"}, a, before("x"), ext4, 0,
+        "xa.txt is already in the folder", "a*");
+    row("stop/held/hidden-file", {"a.txt", ".txt"}, a, replace("", false), ext4, 0,
+        ".txt is already in the folder");
+    row("stop/held/folder", {"a.txt", "xa.txt/"}, a, before("x"), ext4, 0, "xa.txt is already in the folder");
+    row("stop/same-name/two-lines", ab, ab, replace("x", false), ext4, 1, "the same new name as a.txt");
+    row("stop/refused/question-mark-on-card", a, a, before("x?"), card, 0,
+        "this drive cannot hold a name with ?");
+    row("stop/refused/question-mark-on-ext4", a, a, before("x?"), ext4, -1, {});
+    row("stop/refused/control-character-on-card", a, a, before("\x01"), card, 0,
+        "this drive cannot hold a name with a control character");
+    row("stop/refused/nul-on-every-drive", a, a, before(QStringLiteral("x") + QChar(0)), ext4, 0,
+        "this drive cannot hold a name with a control character");
+    row("stop/folder/missing", a, a, before("Nope/"), ext4, 0, "there is no folder Nope");
+    row("stop/folder/name-held-there", {"a.txt", "Sub/xa.txt"}, a, before("Sub/x"), ext4, 0,
+        "xa.txt is already in the folder Sub");
+    row("stop/folder/name-free-there", {"a.txt", "Sub/b.txt"}, a, before("Sub/"), ext4, -1, {});
+    row("stop/length/one-byte-over", {"a.txt", "bb.txt"}, {"a.txt", "bb.txt"}, before(QString(250, 'x')),
+        ext4, 1, "the new name is too long for this drive");
+    row("stop/length/utf16-units-on-card", a, a, before(QString(250, QChar(0xe9))), card, -1, {});
+    row("stop/length/utf8-bytes-on-ext4", a, a, before(QString(250, QChar(0xe9))), ext4, 0,
+        "the new name is too long for this drive");
+    row("stop/case/other-spelling-held-where-case-is-ignored", {"A.txt", "b.txt"}, {"b.txt"},
+        replace("a", false), card, 0, "A.txt is already in the folder");
+    row("stop/case/other-spelling-free-where-case-counts", {"A.txt", "b.txt"}, {"b.txt"}, replace("a", false),
+        ext4, -1, {});
+    row("stop/case/own-name-in-other-letters", {"Beach.jpg"}, {"Beach.jpg"},
+        RenameRules{PrefixMode::None, {}, false, "0", {}, {}, CaseMode::Upper}, card, -1, {});
+    // The safe move takes a name written with a folder part for another file.
+    row("stop/case/own-name-through-a-folder-part", {"Beach.jpg"}, {"Beach.jpg"},
+        before("./", CaseMode::Upper), card, 0, "Beach.jpg is already in the folder");
+    row("stop/gone/removed-after-the-list-was-read", ab, ab, before("x"), ext4, 1,
+        "b.txt is no longer in the folder", "*.*", "1", "b.txt");
+    row("stop/folder/read-only", ab, ab, before("x"), ext4, 0, "the folder cannot be changed", "*.*", "1",
+        "/");
+    row("stop/folder/read-only-but-names-kept", ab, ab, before(""), ext4, -1, {}, "*.*", "1", "/");
+    row("stop/counter/runs-past-top", ab, ab, RenameRules{PrefixMode::Before, "n", true, "0", {}, {}, {}},
+        ext4, 0, "the counter is out of range", "*.*", "2147483647");
+    row("stop/empty-name/no-prefix-no-extension", {"README"}, {"README"}, replace("", false), ext4, 0,
+        "the new name is empty");
+}
+
+// The plain prediction over a real folder, made afresh and made again from
+// what it kept of the folder.
+void TestPreview::stopPrediction()
+{
+    QFETCH(QStringList, files);
+    QFETCH(QString, pattern);
+    QFETCH(QStringList, selected);
+    QFETCH(RenameRules, rules);
+    QFETCH(QString, start);
+    QFETCH(VolumeFacts, facts);
+    QFETCH(QString, gone);
+    QFETCH(int, line);
+
+    QTemporaryDir dir;
+    for (const QString &file : files) {
+        QVERIFY(QDir().mkpath(QFileInfo(dir.filePath(file)).path()));
+        QVERIFY(file.endsWith(u'/') || WriteFile(dir.filePath(file), {}));
+    }
+    const FileNames names = ReadFolder(dir.path(), pattern);
+    std::vector<std::pair<int, int>> ranges;
+    for (const QString &name : selected)
+        ranges.emplace_back(int(names.indexOf(name)), int(names.indexOf(name)));
+    QVERIFY(gone.isEmpty() || gone == u'/' || QFile::remove(dir.filePath(gone)));
+    const std::optional<ReadOnlyFolder> readOnly
+        = gone == u'/' ? std::make_optional<ReadOnlyFolder>(dir.path()) : std::nullopt;
+    if (readOnly && !readOnly->ok())
+        QSKIP("The folder cannot be made read-only here (root without the immutable flag).");
+    const StopBatch batch{dir.path(), names, SelectedRows(ranges), rules, StartValueFromText(start),
+                          QLocale(),  facts};
+
+    StopPrediction prediction;
+    for (int made = 0; made < 2; ++made) {
+        const PredictedStop stop = prediction.predict(batch);
+        QCOMPARE(stop.line, line);
+        QTEST(stop.reason, "reason");
+        QCOMPARE(stop.file, line < 0 ? QString() : selected.at(line));
+    }
 }
 
 QTEST_MAIN(TestPreview)

@@ -1,10 +1,14 @@
 // The rename run over real files: every file keeps its content, no file is
-// ever replaced, and the counter start moves on only after a whole batch.
+// ever replaced, and the counter start moves on only after a whole batch;
+// the stop the confirmation foretells is where the run stops.
+#include "rules/numbertext.h"
 #include "support/foldersnapshot.h"
+#include "support/realvolume.h"
 #include "window/previewlist.h"
 
 #include <QMessageBox>
 #include <QPushButton>
+#include <QRandomGenerator>
 #include <QTimer>
 
 namespace {
@@ -22,6 +26,74 @@ struct Session : WindowSession {
 
 const QString Question = QStringLiteral("The File names will be permanently renamed.\rAre you sure ?");
 const QString Failure = QStringLiteral("File already exists !");
+const QString StopsAt = QStringLiteral("\rThe run will stop at ");
+
+// One random batch: a folder of a few files whose names run into one another
+// (in other letter case too), maybe a sub-folder, a filter, and the rules.
+struct RandomBatch {
+    QStringList files;
+    QString filter;
+    Rules rules;
+    QString remove;
+    QString replace;
+};
+
+template<typename T> T pick(QRandomGenerator &random, std::initializer_list<T> from)
+{
+    return *(from.begin() + random.bounded(int(from.size())));
+}
+
+RandomBatch MakeBatch(QRandomGenerator &random, bool ignoresCase)
+{
+    RandomBatch batch;
+    QSet<QString> taken; // as the volume compares names
+    auto add = [&](const QString &folder) {
+        const QString name
+            = QString::fromUtf8(pick(random, {"a", "b", "A", "x", "x1", "x2", "X1", "x0", "é", "É"}))
+            + QLatin1String(pick(random, {".txt", ".txt", ".TXT", ".jpg", ""}));
+        const QString path = folder + name;
+        if (!taken.contains(ignoresCase ? path.toCaseFolded() : path)) {
+            taken.insert(ignoresCase ? path.toCaseFolded() : path);
+            batch.files.append(path);
+        }
+    };
+    for (int n = 4 + random.bounded(5); n > 0; --n)
+        add(QString());
+    for (int n = random.bounded(2) * (1 + random.bounded(2)); n > 0; --n)
+        add(QStringLiteral("Sub/"));
+    if (random.bounded(4) == 0)
+        batch.files.append(QStringLiteral(".txt"));
+    batch.filter = pick(random, {"", "", "txt", "jpg,txt"});
+    Rules &rules = batch.rules;
+    rules.mode = pick(random, {0, 0, 1, 2});
+    rules.prefix = pick(random, {"", "", "x", "x", "X", "a", "Sub/", "sub/", "Nope/", "x?"});
+    rules.count = random.bounded(3) != 0;
+    rules.pattern = pick(random, {"0", "0", "00", " 0"});
+    rules.start = pick(random, {"0", "1", "2"});
+    rules.caseMode = random.bounded(3);
+    const auto [remove, replace] = pick<std::pair<const char *, const char *>>(
+        random, {{"", ""}, {"", ""}, {"a", "b"}, {"1", "2"}, {"x", ""}, {"b", "a"}, {"X", "x"}, {"1", ""}});
+    batch.remove = QLatin1String(remove);
+    batch.replace = QLatin1String(replace);
+    return batch;
+}
+
+// Where file `from` is now; a folder part compared as the volume compares it.
+bool LandedAt(const FolderFiles &after, const QString &from, const QString &to, bool ignoresCase)
+{
+    for (auto it = after.cbegin(); it != after.cend(); ++it) {
+        if (it.value() != ContentOf(from))
+            continue;
+        const QFileInfo found(it.key());
+        const QFileInfo wanted(QDir::cleanPath(to));
+        return found.fileName() == wanted.fileName()
+            && found.path().compare(wanted.path(), ignoresCase ? Qt::CaseInsensitive : Qt::CaseSensitive)
+            == 0;
+    }
+    return false;
+}
+
+constexpr quint32 Batches = 100;
 
 } // namespace
 
@@ -41,6 +113,8 @@ private slots:
     void readOnlyFolder();
     void enterInPrefixStartsRun();
     void realMessageBoxAnswered();
+    void predictedStopIsRunStop_data();
+    void predictedStopIsRunStop();
 
 private:
     QTemporaryDir m_home;
@@ -144,33 +218,39 @@ void TestRenameRun::failure_data()
     QTest::addColumn<Rules>("rules");
     QTest::addColumn<QStringList>("selected");
     QTest::addColumn<Moves>("moves");
+    QTest::addColumn<QString>("stop"); // the file and the reason the confirmation gives
 
     const QStringList ab = {QStringLiteral("a.txt"), QStringLiteral("b.txt")};
 
     // The counter is clear because the second file joined a one-line preview.
     QTest::newRow("fail/collision/with-earlier-file-of-the-run")
-        << ab << MakeRules(0, "x", false, "1") << ab << Moves{{"a.txt", "x.txt"}};
+        << ab << MakeRules(0, "x", false, "1") << ab << Moves{{"a.txt", "x.txt"}}
+        << "b.txt: the same new name as a.txt";
     QTest::newRow("fail/collision/with-unselected-file")
         << QStringList{"a.txt", "b.txt", "xb.txt"} << MakeRules(1, "x", false, "1") << ab
-        << Moves{{"a.txt", "xa.txt"}};
+        << Moves{{"a.txt", "xa.txt"}} << "b.txt: xb.txt is already in the folder";
     QTest::newRow("fail/collision/numbering-into-names-still-to-come")
         << QStringList{"x1.txt", "x2.txt"} << MakeRules(0, "x", true, "2") << QStringList{"x1.txt", "x2.txt"}
-        << Moves{};
+        << Moves{} << "x1.txt: x2.txt is already in the folder";
     QTest::newRow("fail/collision/case-change-onto-other-file")
         << QStringList{"photo.jpg", "PHOTO.JPG"} << MakeRules(2, "", false, "1", 1)
-        << QStringList{"photo.jpg"} << Moves{};
+        << QStringList{"photo.jpg"} << Moves{} << "photo.jpg: PHOTO.JPG is already in the folder";
     QTest::newRow("fail/prefix-with-separator/missing-sub-folder")
-        << ab << MakeRules(1, "nowhere/", false, "1") << ab << Moves{};
+        << ab << MakeRules(1, "nowhere/", false, "1") << ab << Moves{} << "a.txt: there is no folder nowhere";
     QTest::newRow("fail/empty-name/replace-without-prefix-or-extension")
-        << QStringList{"README", "b.txt"} << MakeRules(0, "", false, "1") << QStringList{"README"} << Moves{};
-    QTest::newRow("fail/counter/runs-past-top")
-        << ab << MakeRules(1, "n", true, "2147483647") << ab << Moves{};
+        << QStringList{"README", "b.txt"} << MakeRules(0, "", false, "1") << QStringList{"README"} << Moves{}
+        << "README: the new name is empty";
+    QTest::newRow("fail/counter/runs-past-top") << ab << MakeRules(1, "n", true, "2147483647") << ab
+                                                << Moves{} << "a.txt: the counter is out of range";
     QTest::newRow("fail/counter/top-value-has-no-successor")
-        << ab << MakeRules(1, "n", true, "2147483647") << QStringList{"b.txt"} << Moves{};
+        << ab << MakeRules(1, "n", true, "2147483647") << QStringList{"b.txt"} << Moves{}
+        << "b.txt: the counter is out of range";
     QTest::newRow("fail/counter/start-above-top")
-        << ab << MakeRules(1, "n", true, "2147483648") << QStringList{"a.txt"} << Moves{};
+        << ab << MakeRules(1, "n", true, "2147483648") << QStringList{"a.txt"} << Moves{}
+        << "a.txt: the counter is out of range";
     QTest::newRow("fail/counter/start-out-of-range-with-counter-clear")
-        << ab << MakeRules(1, "n", false, "1e10") << QStringList{"a.txt"} << Moves{};
+        << ab << MakeRules(1, "n", false, "1e10") << QStringList{"a.txt"} << Moves{}
+        << "a.txt: the counter is out of range";
 }
 
 void TestRenameRun::failure()
@@ -179,6 +259,7 @@ void TestRenameRun::failure()
     QFETCH(Rules, rules);
     QFETCH(QStringList, selected);
     QFETCH(Moves, moves);
+    QFETCH(QString, stop);
 
     Session s(files);
     QVERIFY(QTest::qWaitForWindowActive(s.w.get()));
@@ -191,7 +272,7 @@ void TestRenameRun::failure()
 
     QCOMPARE(Snapshot(s.folder), Moved(s.before, moves));
     QCOMPARE(s.box->shown.size(), 2);
-    QCOMPARE(s.box->shown.at(0).text, Question);
+    QCOMPARE(s.box->shown.at(0).text, Question + "\rThe run will stop at " + stop + '.');
     QCOMPARE(s.box->shown.at(1).text, Failure);
     QCOMPARE(s.box->shown.at(1).flags, 0);
     QCOMPARE(s.box->shown.at(1).title, QStringLiteral("Quorlane"));
@@ -300,6 +381,7 @@ void TestRenameRun::readOnlyFolder()
         QTest::mouseClick(s.w->Rename, Qt::LeftButton);
 
         QCOMPARE(s.box->shown.size(), 2);
+        QCOMPARE(s.box->shown.at(0).text, Question + StopsAt + "a.txt: the folder cannot be changed.");
         QCOMPARE(s.box->shown.at(1).text, Failure);
         QCOMPARE(s.w->File1->names(), (QStringList{QStringLiteral("a.txt"), QStringLiteral("b.txt")}));
     }
@@ -355,6 +437,79 @@ void TestRenameRun::realMessageBoxAnswered()
                    {{QStringLiteral("a.txt"), QStringLiteral("Tripa1.txt")},
                     {QStringLiteral("b.txt"), QStringLiteral("Tripb2.txt")}}));
     QCOMPARE(s.w->CounterStart->text(), QStringLiteral(" 3"));
+}
+
+void TestRenameRun::predictedStopIsRunStop_data()
+{
+    QTest::addColumn<bool>("card"); // an exFAT card through FUSE; else the temporary folder's ext4
+    QTest::addRow("predict/ext4/seeds-1-to-%u", Batches) << false;
+    QTest::addRow("predict/exfat/seeds-1-to-%u", Batches) << true;
+}
+
+// Seeded random batches on real volumes: the file the confirmation says the
+// run will stop at is the first selected file the run leaves under its
+// present name, and a batch with no stop foretold is renamed whole.
+void TestRenameRun::predictedStopIsRunStop()
+{
+    QFETCH(bool, card);
+    std::unique_ptr<RealVolume> volume;
+    QString under = QDir::tempPath();
+    if (card) {
+        if (const QString lacking = RealVolume::missing(RealVolume::Kind::ExFat); !lacking.isEmpty())
+            QSKIP(qPrintable(QLatin1String("This test needs ") + lacking));
+        volume = std::make_unique<RealVolume>(RealVolume::Kind::ExFat);
+        QVERIFY(volume->ok());
+        under = volume->path();
+    } else if (QStorageInfo(under).fileSystemType() != "ext4") {
+        QSKIP("The temporary folder does not lie on ext4 here.");
+    }
+    int stopped = 0;
+    for (quint32 seed = 1; seed <= Batches; ++seed) {
+        QRandomGenerator random(seed);
+        const RandomBatch batch = MakeBatch(random, card);
+        WindowSession s(batch.files, QStringLiteral("photos"), true, under);
+        QVERIFY(QTest::qWaitForWindowActive(s.w.get()));
+        s.w->FileTypeText1->setText(batch.filter);
+        s.apply(batch.rules);
+        s.w->RemoveText->setText(batch.remove);
+        s.w->ReplaceText->setText(batch.replace);
+        QStringList selected;
+        for (const QString &name : s.w->File1->names()) {
+            if (random.bounded(3) != 0)
+                selected.append(name);
+        }
+        if (selected.isEmpty())
+            continue;
+        QVERIFY(s.select(selected));
+        const RenameRules rules = s.w->ReadRules();
+        const qint32 start = StartValueFromText(s.w->CounterStart->text()).value_or(0);
+        const QString context = QStringLiteral("seed %1: %2 selected of %3, %4 / %5, prefix \"%6\"")
+                                    .arg(seed)
+                                    .arg(selected.join(u' '), batch.files.join(u' '), batch.remove,
+                                         batch.replace, rules.prefix);
+
+        QTest::mouseClick(s.w->Rename, Qt::LeftButton);
+
+        const FolderFiles after = Snapshot(s.folder);
+        int stop = -1;
+        for (int k = 0; k < selected.size() && stop < 0; ++k) {
+            if (!LandedAt(after, selected.at(k), ComposeName(rules, selected.at(k), start + k, QLocale()),
+                          card))
+                stop = k;
+        }
+        const QStringList shown = s.shownTexts();
+        QVERIFY2(shown.size() == (stop < 0 ? 1 : 2), qPrintable(context));
+        const QString &asked = shown.first();
+        const qsizetype at = asked.indexOf(StopsAt);
+        const QString foretold
+            = at < 0 ? QString() : asked.mid(at + StopsAt.size()).section(QLatin1String(": "), 0, 0);
+        QVERIFY2(foretold == selected.value(stop),
+                 qPrintable(context + QLatin1String(", foretold ") + asked));
+        stopped += stop < 0 ? 0 : 1;
+    }
+    // Both outcomes are met often.
+    QVERIFY2(stopped > int(Batches) / 6 && stopped < int(Batches) * 5 / 6,
+             qPrintable(QString::number(stopped)));
 }
 
 QTEST_MAIN(TestRenameRun)

@@ -1,5 +1,6 @@
 """What a screen reader gets of Quorlane through AT-SPI: every input control
-announced by a meaningful name, and the preview lines readable.
+announced by a meaningful name, the preview lines readable, and a line the
+run would not rename described by why.
 
 Run by check_atspi.sh inside its own D-Bus session under a real X server."""
 import sys
@@ -62,4 +63,17 @@ while time.time() < deadline:
 want = ["a.txt becomes .txt", "b.txt becomes .txt"]
 if lines != want:
     sys.exit("FAIL: preview read as %r, expected %r" % (lines, want))
+
+# Both would take one name: the second line is described by why the run
+# stops there, once that is known.
+want = ["", "the same new name as a.txt"]
+deadline = time.time() + 10
+while time.time() < deadline:
+    preview = named(app, "list", "Preview")
+    described = [preview.getChildAtIndex(i).description for i in range(preview.childCount)]
+    if described == want:
+        break
+    time.sleep(0.2)
+if described != want:
+    sys.exit("FAIL: preview lines described as %r, expected %r" % (described, want))
 print("atspi: ok")

@@ -11,6 +11,7 @@
 namespace {
 
 const QString Question = QStringLiteral("The File names will be permanently renamed.\rAre you sure ?");
+const QString StopsAt = QStringLiteral("\rThe run will stop at ");
 const QString Failure = QStringLiteral("File already exists !");
 const QString Arrow = QStringLiteral("\t --> ");
 
@@ -85,21 +86,23 @@ void TestFaults::nameTooLong_data()
 {
     QTest::addColumn<QString>("prefix");
     QTest::addColumn<Moves>("moves");
+    QTest::addColumn<QString>("stopsAt");
 
     const QString x250(250, QLatin1Char('x'));
     const QString e125(125, QChar(0x00e9)); // two bytes each in UTF-8
     QTest::newRow("fault/name-too-long/first-file-300-characters")
-        << QString(300, QLatin1Char('x')) << Moves{};
+        << QString(300, QLatin1Char('x')) << Moves{} << "a.txt";
     QTest::newRow("fault/name-too-long/second-file-one-byte-over")
-        << x250 << Moves{{"a.txt", x250 + "a.txt"}};
+        << x250 << Moves{{"a.txt", x250 + "a.txt"}} << "bb.txt";
     QTest::newRow("fault/name-too-long/second-file-multibyte-under-255-characters")
-        << e125 << Moves{{"a.txt", e125 + "a.txt"}};
+        << e125 << Moves{{"a.txt", e125 + "a.txt"}} << "bb.txt";
 }
 
 void TestFaults::nameTooLong()
 {
     QFETCH(QString, prefix);
     QFETCH(Moves, moves);
+    QFETCH(QString, stopsAt);
 
     // a.txt gets a name of 255 bytes with a 250-byte prefix; bb.txt one more.
     Session s({QStringLiteral("a.txt"), QStringLiteral("bb.txt"), QStringLiteral("c.txt")});
@@ -111,7 +114,8 @@ void TestFaults::nameTooLong()
     QTest::mouseClick(s.w->Rename, Qt::LeftButton);
 
     QCOMPARE(Snapshot(s.folder), Moved(s.before, moves));
-    QCOMPARE(s.shownTexts(), (QStringList{Question, Failure}));
+    const QString stop = StopsAt + stopsAt + QLatin1String(": the new name is too long for this drive.");
+    QCOMPARE(s.shownTexts(), (QStringList{Question + stop, Failure}));
     QCOMPARE(s.w->CounterStart->text(), QStringLiteral("1"));
     QCOMPARE(s.w->File1->names(), ReadFolder(s.folder, QStringLiteral("*.*")).toStringList());
 }
@@ -156,7 +160,8 @@ void TestFaults::nulNeverReachesFileSystem()
     QTest::mouseClick(s.w->Rename, Qt::LeftButton);
 
     QCOMPARE(Snapshot(s.folder), s.before);
-    QCOMPARE(s.shownTexts(), (QStringList{Question, Failure}));
+    const QString stop = StopsAt + "photo-a.txt: this drive cannot hold a name with a control character.";
+    QCOMPARE(s.shownTexts(), (QStringList{Question + stop, Failure}));
     QCOMPARE(s.w->CounterStart->text(), QStringLiteral("1"));
 }
 
@@ -267,7 +272,8 @@ void TestFaults::fileGoneBeforeRename()
     QTest::mouseClick(s.w->Rename, Qt::LeftButton);
 
     QCOMPARE(Snapshot(s.folder), Moved(before, {{QStringLiteral("a.txt"), QStringLiteral("xa1.txt")}}));
-    QCOMPARE(s.shownTexts(), (QStringList{Question, Failure}));
+    QCOMPARE(s.shownTexts(),
+             (QStringList{Question + StopsAt + "b.txt: b.txt is no longer in the folder.", Failure}));
     QCOMPARE(s.w->CounterStart->text(), QStringLiteral("1"));
     QCOMPARE(s.w->File1->names(), ReadFolder(s.folder, QStringLiteral("*.*")).toStringList());
 }
@@ -346,7 +352,8 @@ void TestFaults::targetTakenDuringRun()
     QTest::mouseClick(s.w->Rename, Qt::LeftButton);
 
     QCOMPARE(Snapshot(s.folder), Moved(before, {{QStringLiteral("a.txt"), QStringLiteral("xa.txt")}}));
-    QCOMPARE(s.shownTexts(), (QStringList{Question, Failure}));
+    QCOMPARE(s.shownTexts(),
+             (QStringList{Question + StopsAt + "b.txt: xb.txt is already in the folder.", Failure}));
     const QFileInfo info(taken);
     if (kind == QLatin1String("folder")) {
         QVERIFY(info.isDir() && !info.isSymLink());

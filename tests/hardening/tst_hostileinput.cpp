@@ -14,6 +14,7 @@
 namespace {
 
 const QString Question = QStringLiteral("The File names will be permanently renamed.\rAre you sure ?");
+const QString StopsAt = QStringLiteral("\rThe run will stop at ");
 const QString Failure = QStringLiteral("File already exists !");
 const QString Arrow = QStringLiteral("\t --> ");
 
@@ -262,7 +263,9 @@ void TestHostileInput::separator_data()
     QTest::addColumn<QString>("remove");
     QTest::addColumn<QString>("replace");
     QTest::addColumn<Moves>("moves");
-    QTest::addColumn<bool>("succeeds");
+    // Where the run stops, and why, as the confirmation says (%1: the name of
+    // the folder above); empty when it renames every file.
+    QTest::addColumn<QString>("stop");
 
     const QStringList ab = {QStringLiteral("a.txt"), QStringLiteral("b.txt"), QStringLiteral("sub/keep.txt")};
     const Rules before = MakeRules(1, QString(), false, QStringLiteral("1"));
@@ -273,30 +276,32 @@ void TestHostileInput::separator_data()
 
     QTest::newRow("hostile/separator/pattern-into-sub-folder")
         << ab << intoSub << QString() << QString() << Moves{{"a.txt", "sub/1.txt"}, {"b.txt", "sub/2.txt"}}
-        << true;
+        << "";
     QTest::newRow("hostile/separator/pattern-missing-folder")
-        << ab << intoNowhere << QString() << QString() << Moves{} << false;
+        << ab << intoNowhere << QString() << QString() << Moves{} << "a.txt: there is no folder nowhere";
     QTest::newRow("hostile/separator/replacement-into-sub-folder")
         << QStringList{"sub-a.txt", "sub/keep.txt"} << before << "-"
-        << "/" << Moves{{"sub-a.txt", "sub/a.txt"}} << true;
-    QTest::newRow("hostile/separator/replacement-missing-folder") << QStringList{"x-a.txt"} << before << "-"
-                                                                  << "/" << Moves{} << false;
+        << "/" << Moves{{"sub-a.txt", "sub/a.txt"}} << "";
+    QTest::newRow("hostile/separator/replacement-missing-folder")
+        << QStringList{"x-a.txt"} << before << "-"
+        << "/" << Moves{} << "x-a.txt: there is no folder x";
     QTest::newRow("hostile/separator/replacement-never-overwrites")
         << QStringList{"sub-a.txt", "sub/a.txt"} << before << "-"
-        << "/" << Moves{} << false;
+        << "/" << Moves{} << "sub-a.txt: a.txt is already in the folder sub";
     QTest::newRow("hostile/separator/prefix-into-parent")
         << ab << MakeRules(1, "../", false, "1") << QString() << QString()
-        << Moves{{"a.txt", "../a.txt"}, {"b.txt", "../b.txt"}} << true;
+        << Moves{{"a.txt", "../a.txt"}, {"b.txt", "../b.txt"}} << "";
     QTest::newRow("hostile/separator/prefix-into-parent-never-overwrites")
         << QStringList{"a.txt", "b.txt", "../b.txt"} << MakeRules(1, "../", false, "1") << QString()
-        << QString() << Moves{{"a.txt", "../a.txt"}} << false;
+        << QString() << Moves{{"a.txt", "../a.txt"}} << "b.txt: b.txt is already in the folder %1";
     QTest::newRow("hostile/separator/prefix-deeper-missing-folder")
-        << ab << MakeRules(1, "sub/deeper/", false, "1") << QString() << QString() << Moves{} << false;
+        << ab << MakeRules(1, "sub/deeper/", false, "1") << QString() << QString() << Moves{}
+        << "a.txt: there is no folder sub/deeper";
     QTest::newRow("hostile/separator/leading-separator-same-file")
-        << ab << MakeRules(1, "/", false, "1") << QString() << QString() << Moves{} << true;
+        << ab << MakeRules(1, "/", false, "1") << QString() << QString() << Moves{} << "";
     QTest::newRow("hostile/separator/backslash-is-a-plain-character")
         << ab << MakeRules(1, "sub\\", false, "1") << QString() << QString()
-        << Moves{{"a.txt", "sub\\a.txt"}, {"b.txt", "sub\\b.txt"}} << true;
+        << Moves{{"a.txt", "sub\\a.txt"}, {"b.txt", "sub\\b.txt"}} << "";
 }
 
 void TestHostileInput::separator()
@@ -306,7 +311,7 @@ void TestHostileInput::separator()
     QFETCH(QString, remove);
     QFETCH(QString, replace);
     QFETCH(Moves, moves);
-    QFETCH(bool, succeeds);
+    QFETCH(QString, stop);
 
     Session s(files);
     QVERIFY(QTest::qWaitForWindowActive(s.w.get()));
@@ -326,8 +331,15 @@ void TestHostileInput::separator()
     QTest::mouseClick(s.w->Rename, Qt::LeftButton);
 
     QCOMPARE(Snapshot(top.path()), Moved(before, fromTop));
-    QCOMPARE(s.shownTexts(), succeeds ? QStringList{Question} : (QStringList{Question, Failure}));
-    QCOMPARE(s.w->CounterStart->text(), succeeds ? QStringLiteral(" %1").arg(1 + listed) : rules.start);
+    if (stop.isEmpty()) {
+        QCOMPARE(s.shownTexts(), QStringList{Question});
+        QCOMPARE(s.w->CounterStart->text(), QStringLiteral(" %1").arg(1 + listed));
+        return;
+    }
+    const QString above = QFileInfo(s.root.path()).fileName();
+    const QString asked = Question + StopsAt + (stop.contains("%1") ? stop.arg(above) : stop) + '.';
+    QCOMPARE(s.shownTexts(), (QStringList{asked, Failure}));
+    QCOMPARE(s.w->CounterStart->text(), rules.start);
 }
 
 // The ends of the 32-bit counter: the lowest value numbers a batch upwards
@@ -396,7 +408,8 @@ void TestHostileInput::counterLimits()
     QTest::mouseClick(s.w->Rename, Qt::LeftButton);
 
     QCOMPARE(Snapshot(s.folder), succeeds ? Moved(s.before, moves) : s.before);
-    QCOMPARE(s.shownTexts(), succeeds ? QStringList{Question} : (QStringList{Question, Failure}));
+    const QString refused = Question + StopsAt + files.first() + ": the counter is out of range.";
+    QCOMPARE(s.shownTexts(), succeeds ? QStringList{Question} : (QStringList{refused, Failure}));
     QTEST(s.w->CounterStart->text(), "counterAfter");
 }
 

@@ -3,6 +3,7 @@
 // fit, the greyed counter boxes and the two independent option groups.
 #include "support/testservices.h"
 
+#include "batch/previewmodel.h"
 #include "window/dirlist.h"
 #include "window/drivelist.h"
 #include "window/filelist.h"
@@ -26,6 +27,7 @@
 #include <QTest>
 #include <QToolTip>
 
+#include <cmath>
 #include <memory>
 
 namespace {
@@ -91,6 +93,28 @@ QWidget *controlNamed(const FileRenamer &w, const QString &key)
 QRadioButton *optionButton(FileRenamer &w, int group, int index)
 {
     return group == 1 ? w.Option1[index] : w.Option2[index];
+}
+
+// Both files of the start folder selected for a folder that is not there:
+// the run would stop at the first line, and the second it would not reach.
+void foretellStop(FileRenamer &w)
+{
+    w.Option1[1]->setChecked(true);
+    w.Prefixtext->setText(QStringLiteral("Nope/"));
+    w.SelectAll_Click();
+    QTRY_VERIFY(w.List1->preview()->stop().has_value());
+}
+
+// The contrast of two colours as screens show them, 1 to 21.
+double contrast(const QColor &a, const QColor &b)
+{
+    auto luminance = [](const QColor &c) {
+        auto linear = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+        return 0.2126 * linear(c.redF()) + 0.7152 * linear(c.greenF()) + 0.0722 * linear(c.blueF());
+    };
+    const double la = luminance(a);
+    const double lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
 }
 
 } // namespace
@@ -351,31 +375,40 @@ void TestLayout::darkScheme_data()
     QTest::addColumn<bool>("ticked"); // "Include Count"
     QTest::addColumn<QColor>("background");
     QTest::addColumn<QColor>("text");
+    QTest::addColumn<int>("line"); // of the preview, whose own colour the text is; -1: none
 
     const QColor black(Qt::black);
+    const QColor preview(247, 245, 250);
     for (auto name : {"Drive1", "Dir1", "File1", "Prefixtext", "RemoveText", "ReplaceText", "FileTypeText1"})
-        QTest::addRow("dark/%s/white", name) << name << false << White << black;
-    QTest::newRow("dark/List1/preview") << "List1" << false << QColor(247, 245, 250) << black;
+        QTest::addRow("dark/%s/white", name) << name << false << White << black << -1;
+    QTest::newRow("dark/List1/preview") << "List1" << false << preview << black << -1;
+    QTest::newRow("dark/List1/stop-line") << "List1" << false << preview << QColor(178, 34, 34) << 0;
+    QTest::newRow("dark/List1/line-not-reached") << "List1" << false << preview << QColor(109, 109, 109) << 1;
     for (auto name : {"CounterStart", "CounterFormatCombo"}) {
-        QTest::addRow("dark/%s/greyed", name) << name << false << Grey << QColor(109, 109, 109);
-        QTest::addRow("dark/%s/switched-on", name) << name << true << White << black;
+        QTest::addRow("dark/%s/greyed", name) << name << false << Grey << QColor(109, 109, 109) << -1;
+        QTest::addRow("dark/%s/switched-on", name) << name << true << White << black << -1;
     }
 }
 
 // Under a dark colour scheme every box keeps black (or, greyed, dark grey)
-// text on its own light background; the drive list is a button.
+// text on its own light background; the drive list is a button. The
+// preview's line where the run would stop and the lines after it keep
+// colours that read on its background.
 void TestLayout::darkScheme()
 {
     QFETCH(QString, name);
     QFETCH(bool, ticked);
     QFETCH(QColor, background);
     QFETCH(QColor, text);
+    QFETCH(int, line);
 
     const QPalette light = QApplication::palette();
     QApplication::setPalette(QPalette(QColor(53, 53, 53), QColor(35, 35, 35))); // light text on dark
     Window f;
     f.w.Form_Load();
     f.w.IncludeCountCheck->setChecked(ticked);
+    if (line >= 0)
+        foretellStop(f.w);
     const QWidget *control = controlNamed(f.w, name);
     const QPalette shown = control ? control->palette() : QPalette();
     QApplication::setPalette(light);
@@ -383,30 +416,41 @@ void TestLayout::darkScheme()
     const QPalette::ColorGroup group = control->isEnabled() ? QPalette::Active : QPalette::Disabled;
     const bool button = control == f.w.Drive1;
     QCOMPARE(shown.color(group, button ? QPalette::Button : QPalette::Base), background);
-    QCOMPARE(shown.color(group, button ? QPalette::ButtonText : QPalette::Text), text);
+    const QColor shownText = line < 0
+        ? shown.color(group, button ? QPalette::ButtonText : QPalette::Text)
+        : f.w.List1->model()->index(line, 0).data(Qt::ForegroundRole).value<QColor>();
+    QCOMPARE(shownText, text);
+    QVERIFY2(line < 0 || contrast(shownText, background) >= 4.5,
+             qPrintable(QString::number(contrast(text, background))));
 }
 
 void TestLayout::hoverTips_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("tip");
+    QTest::addColumn<int>("line"); // the entry or line the pointer rests on; -1: the control's middle
 
     QTest::newRow("tip/File1/over-entry") << "File1"
-                                          << "Use mouse, shift or control to select";
+                                          << "Use mouse, shift or control to select" << 0;
     QTest::newRow("tip/FileTypeText1") << "FileTypeText1"
-                                       << "Leave Blank for ALL file types.";
+                                       << "Leave Blank for ALL file types." << -1;
     QTest::newRow("tip/Option1(0)") << "Option1(0)"
-                                    << "Replace the file with a new name.";
+                                    << "Replace the file with a new name." << -1;
     QTest::newRow("tip/Option1(1)") << "Option1(1)"
-                                    << "Apply a Pefix BEFORE the existing file names.";
+                                    << "Apply a Pefix BEFORE the existing file names." << -1;
+    QTest::newRow("tip/List1/stop-line") << "List1"
+                                         << "there is no folder Nope" << 0;
+    QTest::newRow("tip/List1/line-not-reached") << "List1"
+                                                << "the run stops at a.txt: there is no folder Nope" << 1;
 }
 
 // Hovering: the tip shows wherever the pointer rests on the control, also
-// over a file of the list.
+// over a file of the list and over a preview line the run would not rename.
 void TestLayout::hoverTips()
 {
     QFETCH(QString, name);
     QFETCH(QString, tip);
+    QFETCH(int, line);
 
     Window f;
     FileRenamer &w = f.w;
@@ -416,10 +460,12 @@ void TestLayout::hoverTips()
     QVERIFY(control);
 
     QPoint point = control->rect().center();
-    if (control == w.File1) {
-        QVERIFY(w.File1->listCount() > 0);
-        point = w.File1->viewport()->mapTo(w.File1,
-                                           w.File1->visualRect(w.File1->model()->index(0, 0)).center());
+    if (line >= 0) {
+        if (control == w.List1)
+            foretellStop(w);
+        auto *view = qobject_cast<QAbstractItemView *>(control);
+        QVERIFY(view && view->model()->rowCount() > line);
+        point = view->viewport()->mapTo(view, view->visualRect(view->model()->index(line, 0)).center());
     }
     QWidget *target = control->childAt(point) ? control->childAt(point) : control;
     const QPoint local = target->mapFrom(control, point);
