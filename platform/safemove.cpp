@@ -6,6 +6,8 @@
 
 #ifdef Q_OS_WIN
 #include <windows.h>
+
+#include <algorithm>
 #else
 #include <QStorageInfo>
 #include <QUuid>
@@ -31,8 +33,47 @@ MoveResult moved()
 
 #ifdef Q_OS_WIN
 
+namespace {
+
+// Why Windows would refuse the name, or change it behind the program's back
+// (a trailing dot or blank is dropped, a device name opens the device), so
+// that the file would not get the name the preview shows; empty when the
+// name is fine. Both separators end a folder's name.
+QString windowsNameProblem(const QString &path)
+{
+    const QStringView name = QStringView(path).mid(
+        std::max(path.lastIndexOf(QLatin1Char('/')), path.lastIndexOf(QLatin1Char('\\'))) + 1);
+    for (const QChar c : name) {
+        if (c.unicode() < 0x20 || QStringView(u"<>:\"|?*").contains(c))
+            return QStringLiteral("A file name on Windows cannot hold < > : \" | ? * or a control character.");
+    }
+    if (name.endsWith(QLatin1Char('.')) || name.endsWith(QLatin1Char(' ')))
+        return QStringLiteral("A file name on Windows cannot end in a dot or a blank.");
+    // The part before the first dot, without the blanks at its end.
+    QStringView stem = name.left(name.indexOf(QLatin1Char('.')) < 0 ? name.size() : name.indexOf(QLatin1Char('.')));
+    while (stem.endsWith(QLatin1Char(' ')))
+        stem.chop(1);
+    const bool numbered = stem.size() == 4 && stem.at(3) >= QLatin1Char('1') && stem.at(3) <= QLatin1Char('9')
+        && (stem.startsWith(u"COM", Qt::CaseInsensitive) || stem.startsWith(u"LPT", Qt::CaseInsensitive));
+    for (const char16_t *device : {u"CON", u"PRN", u"AUX", u"NUL"}) {
+        if (numbered || stem.compare(QStringView(device), Qt::CaseInsensitive) == 0)
+            return QStringLiteral("CON, PRN, AUX, NUL, COM1 to COM9 and LPT1 to LPT9 name devices on Windows, "
+                                  "also with an extension, and no file can have them.");
+    }
+    return QString();
+}
+
+} // namespace
+
 MoveResult SafeMove::move(const QString &from, const QString &to)
 {
+    const QString problem = windowsNameProblem(to);
+    if (!problem.isEmpty()) {
+        MoveResult refused;
+        refused.code = ERROR_INVALID_NAME;
+        refused.error = problem;
+        return refused;
+    }
     // Without MOVEFILE_REPLACE_EXISTING an existing target makes the call
     // fail; without MOVEFILE_COPY_ALLOWED a move to another volume fails. A
     // change of letter case alone succeeds.

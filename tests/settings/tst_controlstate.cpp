@@ -20,13 +20,19 @@
 #include <QTest>
 
 #include <memory>
+#ifdef Q_OS_UNIX
 #include <unistd.h>
+#endif
 
 namespace {
 
 bool runningAsRoot()
 {
+#ifdef Q_OS_UNIX
     return ::geteuid() == 0;
+#else
+    return false;
+#endif
 }
 
 // The stored values, read from a copy of the file so that nothing this

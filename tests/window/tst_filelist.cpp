@@ -11,9 +11,11 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#ifdef Q_OS_LINUX
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 namespace {
 
@@ -370,6 +372,9 @@ void TestFileList::fullPath()
 // the list must not offer it for renaming or deletion.
 void TestFileList::undecodableNameLeftAlone()
 {
+#ifndef Q_OS_LINUX
+    QSKIP("Names on Windows are UTF-16 text; no name fails to decode.");
+#else
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     makeFiles(dir, {"good.txt", "other.txt"});
@@ -395,6 +400,7 @@ void TestFileList::undecodableNameLeftAlone()
     struct stat info;
     QCOMPARE(::stat(rawPath.constData(), &info), 0);
     QCOMPARE(qint64(info.st_size), qint64(4));
+#endif
 }
 
 void TestFileList::modelAcrossRereads()
@@ -436,9 +442,13 @@ void TestFileList::largeFolder()
     for (int i = 0; i < count; ++i) {
         const QByteArray path = folder + QByteArray(i % 2 ? "/f" : "/F")
             + QByteArray::number(i).rightJustified(5, '0') + ".txt";
+#ifdef Q_OS_LINUX
         const int fd = ::open(path.constData(), O_CREAT | O_WRONLY, 0644);
         QVERIFY2(fd >= 0, path.constData());
         ::close(fd);
+#else
+        touch(QFile::decodeName(path));
+#endif
     }
 
     FileList list;
