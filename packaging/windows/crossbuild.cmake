@@ -3,6 +3,7 @@
 # the tests run under Wine in a Wine prefix of the build's own, whose
 # Recycle Bin is a trash folder inside the build as well.
 add_link_options(-static)
+set(QUORLANE_DIST_VERSION 1.01) # as the caption and the splash show it
 
 find_program(QUORLANE_WINE NAMES wine64 wine PATHS /usr/lib/wine NO_DEFAULT_PATH)
 find_program(QUORLANE_WINE NAMES wine64 wine)

@@ -1,7 +1,6 @@
 # What a Windows user downloads, in dist/ (target windows-dist): a zip with
 # the stripped, self-contained Quorlane.exe, the licence and a short read-me,
 # and the installer made by makensis from quorlane.nsi.
-set(QUORLANE_DIST_VERSION 1.01) # as the caption and the splash show it
 set(dist ${PROJECT_SOURCE_DIR}/dist)
 set(stage ${CMAKE_BINARY_DIR}/dist-stage)
 set(zip ${dist}/Quorlane-${QUORLANE_DIST_VERSION}-win64.zip)

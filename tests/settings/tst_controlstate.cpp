@@ -23,8 +23,45 @@
 #ifdef Q_OS_UNIX
 #include <unistd.h>
 #endif
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
 
 namespace {
+
+#ifdef Q_OS_WIN
+// The registry as the program's own user sees it, in a key of the test's
+// own: HKEY_CURRENT_USER is redirected there for this process, so that a
+// Windows user's own values stay untouched. Read with the system's calls.
+class TestCurrentUser {
+public:
+    TestCurrentUser()
+    {
+        RegCreateKeyExW(HKEY_CURRENT_USER, Key, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &m_key, nullptr);
+        RegOverridePredefKey(HKEY_CURRENT_USER, m_key);
+    }
+    ~TestCurrentUser()
+    {
+        RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
+        RegCloseKey(m_key);
+        RegDeleteTreeW(HKEY_CURRENT_USER, Key);
+    }
+    // The text of a value in the key the README names; "missing" when absent.
+    QString value(const QString &key, const QString &name) const
+    {
+        wchar_t data[1024] = {};
+        DWORD size = sizeof data;
+        const LSTATUS status = RegGetValueW(m_key, reinterpret_cast<LPCWSTR>(key.utf16()),
+                                            reinterpret_cast<LPCWSTR>(name.utf16()), RRF_RT_REG_SZ, nullptr,
+                                            data, &size);
+        return status == ERROR_SUCCESS ? QString::fromWCharArray(data) : QStringLiteral("missing");
+    }
+
+private:
+    static constexpr const wchar_t *Key = L"Software\\Quorlane tests\\current user";
+    HKEY m_key = nullptr;
+};
+#endif
 
 bool runningAsRoot()
 {
@@ -209,9 +246,13 @@ void TestControlState::firstClose_valueTexts_data()
 {
     QTest::addColumn<QString>("key");
     QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("registry"); // the store of a Windows user, not a file
 
     const auto row = [](const char *key, const QString &text) {
-        QTest::addRow("save/first-close/%s", key) << QString::fromLatin1(key) << text;
+        QTest::addRow("save/first-close/%s", key) << QString::fromLatin1(key) << text << false;
+#ifdef Q_OS_WIN
+        QTest::addRow("save/first-close/registry/%s", key) << QString::fromLatin1(key) << text << true;
+#endif
     };
     const QString no;
     row("File1", no);
@@ -241,6 +282,19 @@ void TestControlState::firstClose_valueTexts()
 {
     QFETCH(QString, key);
     QFETCH(QString, text);
+    QFETCH(bool, registry);
+#ifdef Q_OS_WIN
+    if (registry) {
+        const TestCurrentUser user;
+        {
+            Run run(QString()); // the program's own store
+            run.w->close();
+        }
+        QCOMPARE(user.value(QStringLiteral("Software\\Quorlane\\SaveFormSettings\\Values"), key), text);
+        return;
+    }
+#endif
+    QVERIFY(!registry);
     {
         Run run(m_settings);
         run.w->close();

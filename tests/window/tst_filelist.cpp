@@ -11,6 +11,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
 #ifdef Q_OS_LINUX
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -112,6 +115,19 @@ void TestFileList::masks()
     QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("folder.txt")));
     QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("sub")));
     touch(dir.filePath(QStringLiteral("sub/inner.txt")));
+#ifdef Q_OS_WIN
+    // Windows hides by a file's marks, not by a leading dot (which only Wine
+    // takes for the hidden mark): marked files are left out.
+    const QList<std::pair<QString, DWORD>> marked
+        = {{".hidden.txt", FILE_ATTRIBUTE_HIDDEN},       {".profile", FILE_ATTRIBUTE_HIDDEN},
+           {"marked hidden.txt", FILE_ATTRIBUTE_HIDDEN}, {"marked system.txt", FILE_ATTRIBUTE_SYSTEM},
+           {"marked both", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM}};
+    for (const auto &[name, marks] : marked) {
+        touch(dir.filePath(name));
+        const QString path = QDir::toNativeSeparators(dir.filePath(name));
+        QVERIFY(SetFileAttributesW(reinterpret_cast<LPCWSTR>(path.utf16()), marks));
+    }
+#endif
 
     QCOMPARE(ReadFolder(dir.path(), pattern).toStringList(), expected);
 
