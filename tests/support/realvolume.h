@@ -12,7 +12,9 @@
 #include <QTemporaryDir>
 
 #include <memory>
+#ifdef Q_OS_LINUX
 #include <unistd.h>
+#endif
 
 class RealVolume {
 public:
@@ -21,6 +23,10 @@ public:
     // What this machine lacks for such a volume; empty when nothing.
     static QString missing(Kind kind)
     {
+#ifndef Q_OS_LINUX
+        Q_UNUSED(kind);
+        return QStringLiteral("Linux (FUSE, loop devices and mounts)");
+#else
         if (::geteuid() != 0)
             return QStringLiteral("root");
         QStringList needs = {"mount"};
@@ -37,6 +43,7 @@ public:
                 return need;
         }
         return {};
+#endif
     }
 
     explicit RealVolume(Kind kind)
@@ -84,7 +91,9 @@ public:
         return m_backing + QLatin1Char('/') + QDir(m_mount).relativeFilePath(mounted);
     }
     // The volume's own trash, as seen below the fault layer.
+#ifdef Q_OS_LINUX
     QString trash() const { return m_backing + QLatin1String("/.Trash-") + QString::number(::getuid()); }
+#endif
     // The fault layer's plan ("rename 2 after", "link 1 before die"),
     // counted from the moment it is given.
     bool arm(const QByteArray &plan) const
