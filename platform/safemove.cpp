@@ -45,20 +45,23 @@ QString windowsNameProblem(const QString &path)
         std::max(path.lastIndexOf(QLatin1Char('/')), path.lastIndexOf(QLatin1Char('\\'))) + 1);
     for (const QChar c : name) {
         if (c.unicode() < 0x20 || QStringView(u"<>:\"|?*").contains(c))
-            return QStringLiteral("A file name on Windows cannot hold < > : \" | ? * or a control character.");
+            return QStringLiteral(
+                "A file name on Windows cannot hold < > : \" | ? * or a control character.");
     }
     if (name.endsWith(QLatin1Char('.')) || name.endsWith(QLatin1Char(' ')))
         return QStringLiteral("A file name on Windows cannot end in a dot or a blank.");
     // The part before the first dot, without the blanks at its end.
-    QStringView stem = name.left(name.indexOf(QLatin1Char('.')) < 0 ? name.size() : name.indexOf(QLatin1Char('.')));
+    QStringView stem
+        = name.left(name.indexOf(QLatin1Char('.')) < 0 ? name.size() : name.indexOf(QLatin1Char('.')));
     while (stem.endsWith(QLatin1Char(' ')))
         stem.chop(1);
     const bool numbered = stem.size() == 4 && stem.at(3) >= QLatin1Char('1') && stem.at(3) <= QLatin1Char('9')
         && (stem.startsWith(u"COM", Qt::CaseInsensitive) || stem.startsWith(u"LPT", Qt::CaseInsensitive));
     for (const char16_t *device : {u"CON", u"PRN", u"AUX", u"NUL"}) {
         if (numbered || stem.compare(QStringView(device), Qt::CaseInsensitive) == 0)
-            return QStringLiteral("CON, PRN, AUX, NUL, COM1 to COM9 and LPT1 to LPT9 name devices on Windows, "
-                                  "also with an extension, and no file can have them.");
+            return QStringLiteral(
+                "CON, PRN, AUX, NUL, COM1 to COM9 and LPT1 to LPT9 name devices on Windows, "
+                "also with an extension, and no file can have them.");
     }
     return QString();
 }

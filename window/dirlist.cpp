@@ -60,7 +60,8 @@ void DirList::fill()
     QStandardItem *openItem = nullptr;
     for (const QString &folder : std::as_const(chain)) {
         // A root is shown as the system writes it: C:\ on Windows, / elsewhere.
-        const QString name = QDir(folder).isRoot() ? QDir::toNativeSeparators(folder) : QFileInfo(folder).fileName();
+        const QString name
+            = QDir(folder).isRoot() ? QDir::toNativeSeparators(folder) : QFileInfo(folder).fileName();
         auto *item = new QStandardItem(indentUnit.repeated(depth) + name);
         item->setData(folder, PathRole);
         m_model->appendRow(item);

@@ -227,8 +227,7 @@ void TestDeleteRun::missingFileReportedRunGoesOn()
     QCOMPARE(s.box->shown.at(1).flags, 0);
     QCOMPARE(s.box->shown.at(1).title, QStringLiteral("Quorlane"));
     QVERIFY(Snapshot(s.folder).isEmpty());
-    QCOMPARE(Trashed(s),
-             (FolderFiles{{QStringLiteral("b.txt"), ContentOf(QStringLiteral("b.txt"))}}));
+    QCOMPARE(Trashed(s), (FolderFiles{{QStringLiteral("b.txt"), ContentOf(QStringLiteral("b.txt"))}}));
     QCOMPARE(s.w->File1->listCount(), 0);
     QCOMPARE(s.services->pointer->current(), int(Pointer::Arrow));
 }

@@ -74,14 +74,16 @@ void TestRenameService::rename_data()
                                                              << "sub\\a.txt" << true;
     // Refused by Windows, or changed by it (a trailing dot or blank is
     // dropped, a device name opens the device): refused before anything.
-    for (const char *name : {"a<b.txt", "a>b.txt", "a:b.txt", "a\"b.txt", "a|b.txt", "a?b.txt", "a*b.txt",
-                             "a\tb.txt", "a\x1f.txt", "name.", "name ", "name.txt.", "CON", "con.txt", "PRN",
-                             "AUX.jpg", "NUL", "nul .txt", "COM1", "com9.txt", "LPT1.tar.gz", "LPT9"})
-        QTest::addRow("rename/windows/refused/%s", name) << ab << "a.txt" << QString::fromLatin1(name) << false;
+    for (const char *name :
+         {"a<b.txt",   "a>b.txt",  "a:b.txt", "a\"b.txt",  "a|b.txt",     "a?b.txt", "a*b.txt", "a\tb.txt",
+          "a\x1f.txt", "name.",    "name ",   "name.txt.", "CON",         "con.txt", "PRN",     "AUX.jpg",
+          "NUL",       "nul .txt", "COM1",    "com9.txt",  "LPT1.tar.gz", "LPT9"})
+        QTest::addRow("rename/windows/refused/%s", name)
+            << ab << "a.txt" << QString::fromLatin1(name) << false;
     // Only a whole device name is one.
     for (const char *name : {"CONSOLE.txt", "COM10.txt", "LPT0", "nul-file.txt", "a.con"})
-        QTest::addRow("rename/windows/not-a-device/%s", name) << ab << "a.txt" << QString::fromLatin1(name)
-                                                              << true;
+        QTest::addRow("rename/windows/not-a-device/%s", name)
+            << ab << "a.txt" << QString::fromLatin1(name) << true;
 #endif
 }
 

@@ -51,9 +51,9 @@ public:
     {
         wchar_t data[1024] = {};
         DWORD size = sizeof data;
-        const LSTATUS status = RegGetValueW(m_key, reinterpret_cast<LPCWSTR>(key.utf16()),
-                                            reinterpret_cast<LPCWSTR>(name.utf16()), RRF_RT_REG_SZ, nullptr,
-                                            data, &size);
+        const LSTATUS status
+            = RegGetValueW(m_key, reinterpret_cast<LPCWSTR>(key.utf16()),
+                           reinterpret_cast<LPCWSTR>(name.utf16()), RRF_RT_REG_SZ, nullptr, data, &size);
         return status == ERROR_SUCCESS ? QString::fromWCharArray(data) : QStringLiteral("missing");
     }
 

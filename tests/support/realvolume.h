@@ -16,6 +16,23 @@
 #include <unistd.h>
 #endif
 
+// The effective or the real user's number. Such volumes are made on Linux
+// only.
+inline unsigned VolumeUserId(bool effective)
+{
+#ifdef Q_OS_LINUX
+    return effective ? ::geteuid() : ::getuid();
+#else
+    Q_UNUSED(effective);
+    return 0;
+#endif
+}
+#ifdef Q_OS_LINUX
+constexpr bool VolumesHere = true;
+#else
+constexpr bool VolumesHere = false;
+#endif
+
 class RealVolume {
 public:
     enum class Kind { ExFat, Fat32, Bind, FaultyFolder, FaultyExFat };
@@ -23,11 +40,9 @@ public:
     // What this machine lacks for such a volume; empty when nothing.
     static QString missing(Kind kind)
     {
-#ifndef Q_OS_LINUX
-        Q_UNUSED(kind);
-        return QStringLiteral("Linux (FUSE, loop devices and mounts)");
-#else
-        if (::geteuid() != 0)
+        if (!VolumesHere)
+            return QStringLiteral("Linux (FUSE, loop devices and mounts)");
+        if (VolumeUserId(true) != 0)
             return QStringLiteral("root");
         QStringList needs = {"mount"};
         if (kind != Kind::Bind)
@@ -43,7 +58,6 @@ public:
                 return need;
         }
         return {};
-#endif
     }
 
     explicit RealVolume(Kind kind)
@@ -91,9 +105,10 @@ public:
         return m_backing + QLatin1Char('/') + QDir(m_mount).relativeFilePath(mounted);
     }
     // The volume's own trash, as seen below the fault layer.
-#ifdef Q_OS_LINUX
-    QString trash() const { return m_backing + QLatin1String("/.Trash-") + QString::number(::getuid()); }
-#endif
+    QString trash() const
+    {
+        return m_backing + QLatin1String("/.Trash-") + QString::number(VolumeUserId(false));
+    }
     // The fault layer's plan ("rename 2 after", "link 1 before die"),
     // counted from the moment it is given.
     bool arm(const QByteArray &plan) const

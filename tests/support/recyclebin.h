@@ -25,7 +25,8 @@ inline bool ForEachInRecycleBin(const std::function<bool(IShellFolder2 *, PCUITE
     IEnumIDList *items = nullptr;
     bool ok = SUCCEEDED(SHGetDesktopFolder(&desktop))
         && SUCCEEDED(SHGetSpecialFolderLocation(nullptr, CSIDL_BITBUCKET, &binId))
-        && SUCCEEDED(desktop->BindToObject(binId, nullptr, IID_IShellFolder2, reinterpret_cast<void **>(&bin)))
+        && SUCCEEDED(
+                  desktop->BindToObject(binId, nullptr, IID_IShellFolder2, reinterpret_cast<void **>(&bin)))
         && SUCCEEDED(bin->EnumObjects(nullptr, SHCONTF_FOLDERS | SHCONTF_NONFOLDERS, &items));
     PITEMID_CHILD item = nullptr;
     bool goOn = true;
@@ -102,7 +103,8 @@ inline bool RestoreFromRecycleBin(const QString &path)
                 if (!GetMenuItemInfoW(entries, UINT(i), TRUE, &info) || info.wID < 1)
                     continue;
                 menu->GetCommandString(info.wID - 1, GCS_VERBA, nullptr, verb, sizeof verb);
-                if (qstrcmp(verb, "undelete") != 0 && QString::fromWCharArray(text).remove(QLatin1Char('&')) != QLatin1String("Restore"))
+                if (qstrcmp(verb, "undelete") != 0
+                    && QString::fromWCharArray(text).remove(QLatin1Char('&')) != QLatin1String("Restore"))
                     continue;
                 CMINVOKECOMMANDINFO invoke{};
                 invoke.cbSize = sizeof invoke;

@@ -119,8 +119,10 @@ void TestFileList::masks()
     // Windows hides by a file's marks, not by a leading dot (which only Wine
     // takes for the hidden mark): marked files are left out.
     const QList<std::pair<QString, DWORD>> marked
-        = {{".hidden.txt", FILE_ATTRIBUTE_HIDDEN},       {".profile", FILE_ATTRIBUTE_HIDDEN},
-           {"marked hidden.txt", FILE_ATTRIBUTE_HIDDEN}, {"marked system.txt", FILE_ATTRIBUTE_SYSTEM},
+        = {{".hidden.txt", FILE_ATTRIBUTE_HIDDEN},
+           {".profile", FILE_ATTRIBUTE_HIDDEN},
+           {"marked hidden.txt", FILE_ATTRIBUTE_HIDDEN},
+           {"marked system.txt", FILE_ATTRIBUTE_SYSTEM},
            {"marked both", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM}};
     for (const auto &[name, marks] : marked) {
         touch(dir.filePath(name));

@@ -276,7 +276,8 @@ void TestLayout::startsInCurrentFolder()
     QCOMPARE(f.w.Dir1->path(), start);
     QCOMPARE(f.w.File1->path(), start);
     QCOMPARE(f.w.File1->names(), QStringList({"a.txt", "b.txt"}));
-    QVERIFY2(start.startsWith(QDir::fromNativeSeparators(f.w.Drive1->root())), qPrintable(f.w.Drive1->root()));
+    QVERIFY2(start.startsWith(QDir::fromNativeSeparators(f.w.Drive1->root())),
+             qPrintable(f.w.Drive1->root()));
 #ifdef Q_OS_WIN
     // Drives are letters, "c:" or "c: [label]" in lower case, with their
     // roots as Windows writes them; the folder list shows the root so too.
