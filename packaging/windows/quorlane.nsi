@@ -4,7 +4,7 @@
 ; that takes all of it away again. The saved control values (the user's
 ; registry key Software\Quorlane) stay.
 ;   makensis -DVERSION=1.01 -DSTAGE=folder-with-the-files -DOUTFILE=setup.exe quorlane.nsi
-Unicode true
+Target amd64-unicode ; a 64-bit installer for the 64-bit program
 SetCompressor /SOLID lzma
 !include x64.nsh
 
