@@ -42,6 +42,8 @@ dpkg-source -x "$work/src"/qt6-base_*.dsc "$work/src/qtbase" >&2
 
 # Core, Gui, Widgets and Test; the Windows and offscreen platforms and the
 # Windows style. The source has no tablet header, so tablet events are off.
+# Qt 6.4 builds its DirectWrite font code only with Direct2D, which is off,
+# so fonts come through GDI.
 # What the program does not use is left out, and the libraries are optimised
 # for size, which also builds them faster: graphics view, OpenGL, the
 # dialogs and widgets it has no need of, rich-text readers and writers.
@@ -62,7 +64,7 @@ cmake -S "$work/src/qtbase" -B "$work/build" -G Ninja \
     -DFEATURE_network=OFF -DFEATURE_sql=OFF -DFEATURE_xml=OFF -DFEATURE_dbus=OFF \
     -DFEATURE_printsupport=OFF -DINPUT_opengl=no -DFEATURE_vulkan=OFF \
     -DFEATURE_concurrent=OFF -DFEATURE_zstd=OFF -DFEATURE_tabletevent=OFF \
-    -DFEATURE_direct2d=OFF -DFEATURE_jpeg=OFF -DFEATURE_gif=OFF -DFEATURE_ico=ON \
+    -DFEATURE_direct2d=OFF -DFEATURE_directwrite=OFF -DFEATURE_directwrite3=OFF -DFEATURE_jpeg=OFF -DFEATURE_gif=OFF -DFEATURE_ico=ON \
     -DFEATURE_system_zlib=OFF -DFEATURE_system_png=OFF -DFEATURE_system_freetype=OFF \
     -DFEATURE_system_harfbuzz=OFF -DFEATURE_system_pcre2=OFF -DFEATURE_system_doubleconversion=OFF \
     -DFEATURE_sql_sqlite=OFF -DFEATURE_androiddeployqt=OFF \
