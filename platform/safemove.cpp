@@ -4,13 +4,14 @@
 
 #include <QFile>
 
+#include <QUuid>
+
 #ifdef Q_OS_WIN
 #include <windows.h>
 
 #include <algorithm>
 #else
 #include <QStorageInfo>
-#include <QUuid>
 
 #include <cerrno>
 #include <cstdio>
@@ -66,6 +67,35 @@ QString windowsNameProblem(const QString &path)
     return QString();
 }
 
+LPCWSTR native(const QString &path)
+{
+    return reinterpret_cast<LPCWSTR>(path.utf16());
+}
+
+// Without MOVEFILE_REPLACE_EXISTING an existing target makes the call fail;
+// without MOVEFILE_COPY_ALLOWED a move to another volume fails.
+MoveResult moveFile(const QString &from, const QString &to)
+{
+    if (MoveFileExW(native(from), native(to), 0))
+        return moved();
+    MoveResult result;
+    result.code = int(GetLastError());
+    result.error = qt_error_string(result.code);
+    return result;
+}
+
+// The name of the file at `path` in the letters its folder lists it with;
+// empty when there is none.
+QString spelledOnDisk(const QString &path)
+{
+    WIN32_FIND_DATAW found;
+    const HANDLE search = FindFirstFileW(native(path), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return QString();
+    FindClose(search);
+    return QString::fromWCharArray(found.cFileName);
+}
+
 } // namespace
 
 MoveResult SafeMove::move(const QString &from, const QString &to)
@@ -77,14 +107,24 @@ MoveResult SafeMove::move(const QString &from, const QString &to)
         refused.error = problem;
         return refused;
     }
-    // Without MOVEFILE_REPLACE_EXISTING an existing target makes the call
-    // fail; without MOVEFILE_COPY_ALLOWED a move to another volume fails. A
-    // change of letter case alone succeeds.
-    if (MoveFileExW(reinterpret_cast<LPCWSTR>(from.utf16()), reinterpret_cast<LPCWSTR>(to.utf16()), 0))
-        return moved();
-    MoveResult result;
-    result.code = int(GetLastError());
-    result.error = qt_error_string(result.code);
+    MoveResult result = moveFile(from, to);
+    // A change of letter case alone is a rename of the file onto itself,
+    // which some volumes (and Wine) take as done while the name stays as it
+    // was; then the file goes through a free temporary name, and back to its
+    // present name if the second step fails.
+    const qsizetype slash = std::max(to.lastIndexOf(QLatin1Char('/')), to.lastIndexOf(QLatin1Char('\\')));
+    const QString newName = to.mid(slash + 1);
+    const QString spelled = spelledOnDisk(to);
+    if (!result.done || spelled == newName || spelled.compare(newName, Qt::CaseInsensitive) != 0)
+        return result;
+    const QString temporary = to.left(slash + 1) + QLatin1String("quorlane-")
+        + QUuid::createUuid().toString(QUuid::Id128) + QLatin1String(".tmp");
+    result = moveFile(to, temporary);
+    if (!result.done)
+        return result;
+    result = moveFile(temporary, to);
+    if (!result.done && !moveFile(temporary, from).done)
+        result.strandedAt = temporary;
     return result;
 }
 
