@@ -13,6 +13,10 @@ if(QUORLANE_WINE)
                    FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ
                                     WORLD_EXECUTE)
     set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_BINARY_DIR}/wine_run.sh)
+    # The offscreen platform of a Windows Qt reads fonts from one folder:
+    # the fonts the Linux tests have.
+    file(GLOB fonts /usr/share/fonts/truetype/liberation2/*.ttf /usr/share/fonts/truetype/dejavu/*.ttf)
+    file(COPY ${fonts} DESTINATION ${CMAKE_BINARY_DIR}/fonts)
 else()
     message(STATUS "wine64 not found: the Windows tests can be built, not run")
 endif()

@@ -155,8 +155,10 @@ void TestFileList::order_data()
         << QStringList{"ab.txt", "Ac.txt", "AA.txt"} << QStringList{"AA.txt", "ab.txt", "Ac.txt"};
     QTest::newRow("order/length/shorter-first")
         << QStringList{"abc", "AB", "a"} << QStringList{"a", "AB", "abc"};
+#ifndef Q_OS_WIN // names that differ in case alone are one name there
     QTest::newRow("order/case/same-but-case-capital-first")
         << QStringList{"b.txt", "a.TXT", "B.txt", "A.txt"} << QStringList{"A.txt", "a.TXT", "B.txt", "b.txt"};
+#endif
     QTest::newRow("order/extension/name-decides")
         << QStringList{"b.aaa", "a.zzz", "B.ccc"} << QStringList{"a.zzz", "b.aaa", "B.ccc"};
 }
@@ -370,8 +372,13 @@ void TestFileList::fullPath_data()
 
     QTest::newRow("fullpath/root/slash") << "/"
                                          << "/a.txt";
+#ifdef Q_OS_WIN
+    QTest::newRow("fullpath/folder/no-trailing-separator") << "C:\\x"
+                                                           << "C:\\x\\a.txt";
+#else
     QTest::newRow("fullpath/folder/no-trailing-separator") << "/tmp/x"
                                                            << "/tmp/x/a.txt";
+#endif
     QTest::newRow("fullpath/drive-root/backslash") << "C:\\"
                                                    << "C:\\a.txt";
     QTest::newRow("fullpath/drive-root/slash") << "D:/"
