@@ -46,11 +46,12 @@ dpkg-source -x "$work/src"/qt6-base_*.dsc "$work/src/qtbase" >&2
 # so fonts come through GDI.
 # What the program does not use is left out, and the libraries are optimised
 # for size, which also builds them faster: graphics view, OpenGL, the
-# dialogs and widgets it has no need of, rich-text readers and writers.
+# dialogs and widgets it has no need of (the input dialog stays: the Windows
+# style includes it), rich-text readers and writers.
 echo "windows_qt.sh: building Qt for Windows into $prefix (about half an hour on 2 cores)" >&2
 start=$SECONDS
 unused=(graphicsview mdiarea dockwidget calendarwidget datetimeedit dial lcdnumber splashscreen wizard
-    fontdialog colordialog filedialog inputdialog progressdialog errormessage syntaxhighlighter textbrowser
+    fontdialog colordialog filedialog progressdialog errormessage syntaxhighlighter textbrowser
     toolbox keysequenceedit undocommand undostack undogroup undoview textodfwriter textmarkdownreader
     textmarkdownwriter sessionmanager)
 off=()

@@ -24,6 +24,7 @@
 #include <unistd.h>
 #endif
 #ifdef Q_OS_WIN
+#define WIN32_LEAN_AND_MEAN // its dialogs' names would clash with the controls'
 #include <windows.h>
 #endif
 
@@ -287,7 +288,7 @@ void TestControlState::firstClose_valueTexts()
     if (registry) {
         const TestCurrentUser user;
         {
-            Run run(QString()); // the program's own store
+            Run run{QString()}; // the program's own store
             run.w->close();
         }
         QCOMPARE(user.value(QStringLiteral("Software\\Quorlane\\SaveFormSettings\\Values"), key), text);
