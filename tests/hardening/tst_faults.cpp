@@ -5,6 +5,9 @@
 // as success.
 #include "support/foldersnapshot.h"
 #include "window/previewlist.h"
+#ifdef Q_OS_WIN
+#include "support/recyclebin.h"
+#endif
 
 #include <QPushButton>
 
@@ -231,8 +234,8 @@ void TestFaults::openFolderGone()
     for (int i = 0; i < shown.size(); ++i)
         QVERIFY2(shown.at(i).startsWith(messages.at(i)), qPrintable(shown.at(i)));
     if (action == Action::Delete) {
-        QVERIFY(shown.at(1).contains(s.path(QStringLiteral("a.txt"))));
-        QVERIFY(shown.at(2).contains(s.path(QStringLiteral("c.txt"))));
+        QVERIFY(shown.at(1).contains(QDir::toNativeSeparators(s.path(QStringLiteral("a.txt")))));
+        QVERIFY(shown.at(2).contains(QDir::toNativeSeparators(s.path(QStringLiteral("c.txt")))));
     }
     QTEST(s.w->List1->lines(), "lines");
     QCOMPARE(s.services->pointer->current(), int(Pointer::Arrow));
@@ -299,7 +302,18 @@ void TestFaults::fileGoneBeforeDelete()
     trashed.insert(QStringLiteral("a.txt"), left.take(QStringLiteral("a.txt")));
     trashed.insert(QStringLiteral("c.txt"), left.take(QStringLiteral("c.txt")));
     QCOMPARE(Snapshot(s.folder), left);
+#ifdef Q_OS_WIN
+    // The Recycle Bin holds both and gives them back.
+    QCOMPARE(RecycledFrom(s.folder),
+             (QStringList{s.path(QStringLiteral("a.txt")), s.path(QStringLiteral("c.txt"))}));
+    for (auto it = trashed.cbegin(); it != trashed.cend(); ++it)
+        QVERIFY(RestoreFromRecycleBin(s.path(it.key())));
+    FolderFiles back = left;
+    back.insert(trashed);
+    QCOMPARE(Snapshot(s.folder), back);
+#else
     QCOMPARE(Snapshot(s.share + QLatin1String("/Trash/files")), trashed);
+#endif
     const QStringList shown = s.shownTexts();
     QCOMPARE(shown.size(), 2);
     QCOMPARE(shown.at(0), DeleteQuestion(3));
@@ -326,6 +340,10 @@ void TestFaults::targetTakenDuringRun_data()
 void TestFaults::targetTakenDuringRun()
 {
     QFETCH(QString, kind);
+#ifdef Q_OS_WIN
+    if (kind.contains(QLatin1String("link")))
+        QSKIP("A link made by a program on Windows is a shortcut file (.lnk), which the file rows cover.");
+#endif
 
     Session s({QStringLiteral("a.txt"), QStringLiteral("b.txt"), QStringLiteral("c.txt")});
     QVERIFY(QTest::qWaitForWindowActive(s.w.get()));
@@ -418,6 +436,9 @@ void TestFaults::deleteLongName_data()
 
 void TestFaults::deleteLongName()
 {
+#ifdef Q_OS_WIN
+    QSKIP("The freedesktop trash and its records: the Recycle Bin keeps its own.");
+#endif
     QFETCH(QString, name);
     QVERIFY(QFile::encodeName(name).size() >= 250);
 

@@ -317,7 +317,9 @@ void TestControlState::firstClose_keepsDriveAndFolder()
     QCOMPARE(stored.value(QStringLiteral("Dir1")), QDir::toNativeSeparators(m_work));
     QVERIFY(!drive.isEmpty());
     QCOMPARE(stored.value(QStringLiteral("Drive1")), drive);
-    QVERIFY2(m_work.startsWith(drive), "the stored drive holds the stored folder");
+    // A drive letter names the drive in any letter case, and with its label.
+    QVERIFY2(m_work.startsWith(drive.left(drive.indexOf(QLatin1String(" ["))), Qt::CaseInsensitive),
+             "the stored drive holds the stored folder");
 }
 
 void TestControlState::roundTrip_realInput()
@@ -545,8 +547,10 @@ void TestControlState::storedText_data()
     QTest::newRow("restore/drive/label-renamed") << true << "D: [Old label]" << true << "d: [Data]";
     QTest::newRow("restore/drive/letter-alone") << true << "d:" << true << "d: [Data]";
     QTest::newRow("restore/drive/letter-missing") << true << "q: [Data]" << false << "c: [System]";
+#ifndef Q_OS_WIN // there every drive is a letter
     QTest::newRow("restore/drive/volume-by-folder") << true << "%e" << true << "%e";
     QTest::newRow("restore/drive/volume-other-folder") << true << "%e/x" << false << "c: [System]";
+#endif
     QTest::newRow("restore/check-box/leading-zero") << false << "01" << true << "1";
     QTest::newRow("restore/check-box/blanks-and-fraction") << false << " 1.0 " << true << "1";
     QTest::newRow("restore/check-box/minus-one") << false << "-1" << false << "0";
@@ -580,9 +584,13 @@ void TestControlState::brokenStore_data()
     QTest::addColumn<bool>("savedAtClose");
 
     QTest::newRow("store/corrupt/binary-garbage") << BrokenStore::Garbage << true;
+#ifndef Q_OS_WIN // Windows keeps no permission bits for the file's owner
     QTest::newRow("store/corrupt/unreadable-file") << BrokenStore::UnreadableFile << false;
+#endif
     QTest::newRow("store/unwritable/folder-in-place") << BrokenStore::FolderInPlace << false;
+#ifndef Q_OS_WIN
     QTest::newRow("store/unwritable/read-only-folder") << BrokenStore::ReadOnlyFolder << false;
+#endif
 }
 
 void TestControlState::brokenStore()

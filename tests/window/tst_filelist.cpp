@@ -461,7 +461,11 @@ void TestFileList::largeFolder()
 {
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
+#ifdef Q_OS_WIN
+    const int count = 5000; // Wine looks through the whole folder for each new name
+#else
     const int count = 20000;
+#endif
     const QByteArray folder = QFile::encodeName(dir.path());
     // Every second name in capitals, so the order must ignore case.
     for (int i = 0; i < count; ++i) {
@@ -481,7 +485,7 @@ void TestFileList::largeFolder()
     QCOMPARE(list.listCount(), count);
     QCOMPARE(list.list(0), QStringLiteral("F00000.txt"));
     QCOMPARE(list.list(1), QStringLiteral("f00001.txt"));
-    QCOMPARE(list.list(count - 1), QStringLiteral("f19999.txt"));
+    QCOMPARE(list.list(count - 1), QStringLiteral("f%1.txt").arg(count - 1, 5, 10, QLatin1Char('0')));
     list.setAllSelected(true);
     QCOMPARE(list.selectedCount(), count);
 }
