@@ -319,8 +319,8 @@ void TestFaults::fileGoneBeforeDelete()
     QCOMPARE(shown.at(0), DeleteQuestion(3));
     // The file is no longer there, and the message does not say it stays.
     QCOMPARE(shown.at(1),
-             "This file could not be sent to the Recycle Bin:\r" + s.path(QStringLiteral("b.txt"))
-                 + "\rThe file does not exist.");
+             "This file could not be sent to the Recycle Bin:\r"
+                 + QDir::toNativeSeparators(s.path(QStringLiteral("b.txt"))) + "\rThe file does not exist.");
     QCOMPARE(s.box->shown.at(1).flags, 0);
     QCOMPARE(s.w->File1->names(), ReadFolder(s.folder, QStringLiteral("*.*")).toStringList());
 }
