@@ -6,6 +6,7 @@ set(stage ${CMAKE_BINARY_DIR}/dist-stage)
 set(zip ${dist}/Quorlane-${QUORLANE_DIST_VERSION}-win64.zip)
 set(setup ${dist}/Quorlane-${QUORLANE_DIST_VERSION}-setup.exe)
 find_program(MAKENSIS makensis)
+file(MAKE_DIRECTORY ${stage} ${dist})
 
 add_custom_command(OUTPUT ${zip}
     COMMAND ${CMAKE_COMMAND} -E make_directory ${stage} ${dist}
