@@ -306,11 +306,6 @@ void TestFaults::fileGoneBeforeDelete()
     // The Recycle Bin holds both and gives them back.
     QCOMPARE(RecycledFrom(s.folder),
              (QStringList{s.path(QStringLiteral("a.txt")), s.path(QStringLiteral("c.txt"))}));
-    for (auto it = trashed.cbegin(); it != trashed.cend(); ++it)
-        QVERIFY(RestoreFromRecycleBin(s.path(it.key())));
-    FolderFiles back = left;
-    back.insert(trashed);
-    QCOMPARE(Snapshot(s.folder), back);
 #else
     QCOMPARE(Snapshot(s.share + QLatin1String("/Trash/files")), trashed);
 #endif
@@ -323,6 +318,12 @@ void TestFaults::fileGoneBeforeDelete()
                  + QDir::toNativeSeparators(s.path(QStringLiteral("b.txt"))) + "\rThe file does not exist.");
     QCOMPARE(s.box->shown.at(1).flags, 0);
     QCOMPARE(s.w->File1->names(), ReadFolder(s.folder, QStringLiteral("*.*")).toStringList());
+#ifdef Q_OS_WIN
+    for (auto it = trashed.cbegin(); it != trashed.cend(); ++it)
+        QVERIFY(RestoreFromRecycleBin(s.path(it.key())));
+    left.insert(trashed);
+    QCOMPARE(Snapshot(s.folder), left);
+#endif
 }
 
 // Another program takes the second file's new name after the preview, with
