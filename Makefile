@@ -3,6 +3,7 @@ BUILD       := build
 ASAN_BUILD  := build-asan
 BENCH_BUILD := build-bench
 FUZZ_BUILD  := build-fuzz
+WIN_BUILD   := build-windows
 GENERATOR   := -G Ninja
 FUZZ_SECONDS ?= 60
 FUZZ_TARGETS := fuzz_numbertext fuzz_counterformat fuzz_filter fuzz_mask fuzz_compose
@@ -14,7 +15,7 @@ SANITIZER_ENV := ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_chec
 	UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 
 .PHONY: help setup dev-setup configure build run test test-fast test-asan lint format bench fuzz package install \
-	check-windows clean
+	check-windows windows windows-configure test-windows clean
 .DEFAULT_GOAL := help
 
 help:
@@ -26,8 +27,11 @@ help:
 	@echo "make format     rewrite the code in the project's clang-format style"
 	@echo "make fuzz       each libFuzzer target for FUZZ_SECONDS (default 60) seconds"
 	@echo "make bench      Release build in $(BENCH_BUILD)/, run the benchmarks"
+	@echo "make windows    Quorlane.exe for 64-bit Windows (MinGW-w64, static Qt built"
+	@echo "                once into ~/.cache/quorlane), dist/ zip and installer"
+	@echo "make test-windows  the same and the tests for Windows, run under Wine"
 	@echo "make check-windows  every program source through the MinGW-w64 compiler"
-	@echo "                with the Windows branches on (syntax only)"
+	@echo "                with the Windows branches on (syntax only, quick)"
 	@echo "make package    the Debian package, in $(BUILD)/"
 	@echo "make install    install into the system (CMake's install rules)"
 	@echo "make clean      remove the build folders"
@@ -79,6 +83,21 @@ check-windows:
 	bash scripts/setup.sh --windows-tools
 	bash scripts/check_windows.sh
 
+windows-configure:
+	bash scripts/setup.sh --windows-tools
+	qt=$$(bash scripts/windows_qt.sh) && "$$qt/bin/qt-cmake" -S . -B $(WIN_BUILD) $(GENERATOR) \
+		-DCMAKE_BUILD_TYPE=Release
+
+windows: windows-configure
+	cmake --build $(WIN_BUILD) --target windows-dist
+
+# The first start of Wine makes the build's Wine prefix, before the tests
+# start two at a time.
+test-windows: windows-configure
+	cmake --build $(WIN_BUILD)
+	$(WIN_BUILD)/wine_run.sh cmd /c exit
+	ctest --test-dir $(WIN_BUILD) --output-on-failure -j2
+
 package: build
 	cd $(BUILD) && cpack -G DEB
 
@@ -86,4 +105,4 @@ install: build
 	cmake --install $(BUILD)
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(BENCH_BUILD) $(FUZZ_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(BENCH_BUILD) $(FUZZ_BUILD) $(WIN_BUILD) dist

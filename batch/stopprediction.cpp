@@ -245,7 +245,27 @@ private:
     bool plain(QStringView name) const
     {
         return !name.isEmpty() && name != QLatin1String(".") && name != QLatin1String("..")
-            && m_batch.facts.refusedAt(name) < 0 && !m_batch.facts.tooLong(name);
+            && m_batch.facts.refusedAt(name) < 0 && !m_batch.facts.tooLong(name)
+            && (!m_batch.facts.windowsNames || WindowsNameFate(name) == WindowsName::Kept);
+    }
+
+    // A name that Windows would not give the file as it reads.
+    std::optional<QString> windowsChanges(QStringView name) const
+    {
+        if (!m_batch.facts.windowsNames)
+            return std::nullopt;
+        switch (WindowsNameFate(name)) {
+        case WindowsName::EndDropped:
+            return QStringLiteral("Windows cannot hold a name that ends in a dot or a blank");
+        case WindowsName::Device: {
+            const qsizetype dot = name.indexOf(QLatin1Char('.'));
+            return QStringLiteral("Windows keeps the name %1 for a device")
+                .arg(name.left(dot < 0 ? name.size() : dot).trimmed());
+        }
+        case WindowsName::Kept:
+            break;
+        }
+        return std::nullopt;
     }
 
     std::optional<QString> fullProblemOf(int line)
@@ -273,6 +293,8 @@ private:
                 return QStringLiteral("a file cannot be named %1").arg(name);
             if (const qsizetype at = m_batch.facts.refusedAt(name); at >= 0)
                 return cannotHold(name.at(at));
+            if (std::optional<QString> changed = windowsChanges(name))
+                return changed;
             if (m_batch.facts.tooLong(name))
                 return QStringLiteral("the new name is too long for this drive");
             // The file leaves one folder and joins another: both change.

@@ -4,14 +4,17 @@
 
 #include <QFile>
 
+#include <QUuid>
+
 #ifdef Q_OS_WIN
 #include <QDir>
 
 #include <windows.h>
+
+#include <algorithm>
 #else
 #include <QDirIterator>
 #include <QStorageInfo>
-#include <QUuid>
 
 #include <algorithm>
 #include <cerrno>
@@ -52,6 +55,24 @@ qsizetype FatRefusedCharacterAt(QStringView name)
     return -1;
 }
 
+WindowsName WindowsNameFate(QStringView name)
+{
+    if (name.endsWith(QLatin1Char('.')) || name.endsWith(QLatin1Char(' ')))
+        return WindowsName::EndDropped;
+    // The part before the first dot, without the blanks at its end.
+    QStringView stem
+        = name.left(name.indexOf(QLatin1Char('.')) < 0 ? name.size() : name.indexOf(QLatin1Char('.')));
+    while (stem.endsWith(QLatin1Char(' ')))
+        stem.chop(1);
+    const bool numbered = stem.size() == 4 && stem.at(3) >= QLatin1Char('1') && stem.at(3) <= QLatin1Char('9')
+        && (stem.startsWith(u"COM", Qt::CaseInsensitive) || stem.startsWith(u"LPT", Qt::CaseInsensitive));
+    for (const char16_t *device : {u"CON", u"PRN", u"AUX", u"NUL"}) {
+        if (numbered || stem.compare(QStringView(device), Qt::CaseInsensitive) == 0)
+            return WindowsName::Device;
+    }
+    return WindowsName::Kept;
+}
+
 qsizetype VolumeFacts::refusedAt(QStringView name) const
 {
     return fatNames ? FatRefusedCharacterAt(name) : name.indexOf(QChar(0));
@@ -68,16 +89,89 @@ bool VolumeFacts::tooLong(QStringView name) const
 
 #ifdef Q_OS_WIN
 
-MoveResult SafeMove::move(const QString &from, const QString &to, const QString &)
+namespace {
+
+// Why Windows would refuse the name, or change it behind the program's back
+// (a trailing dot or blank is dropped, a device name opens the device), so
+// that the file would not get the name the preview shows; empty when the
+// name is fine. Both separators end a folder's name.
+QString windowsNameProblem(const QString &path)
 {
-    // Without MOVEFILE_REPLACE_EXISTING an existing target makes the call
-    // fail; without MOVEFILE_COPY_ALLOWED a move to another volume fails. A
-    // change of letter case alone succeeds.
-    if (MoveFileExW(reinterpret_cast<LPCWSTR>(from.utf16()), reinterpret_cast<LPCWSTR>(to.utf16()), 0))
+    const QStringView name = QStringView(path).mid(
+        std::max(path.lastIndexOf(QLatin1Char('/')), path.lastIndexOf(QLatin1Char('\\'))) + 1);
+    if (FatRefusedCharacterAt(name) >= 0)
+        return QStringLiteral("A file name on Windows cannot hold < > : \" | ? * or a control character.");
+    switch (WindowsNameFate(name)) {
+    case WindowsName::EndDropped:
+        return QStringLiteral("A file name on Windows cannot end in a dot or a blank.");
+    case WindowsName::Device:
+        return QStringLiteral("CON, PRN, AUX, NUL, COM1 to COM9 and LPT1 to LPT9 name devices on Windows, "
+                              "also with an extension, and no file can have them.");
+    case WindowsName::Kept:
+        break;
+    }
+    return QString();
+}
+
+LPCWSTR native(const QString &path)
+{
+    return reinterpret_cast<LPCWSTR>(path.utf16());
+}
+
+// Without MOVEFILE_REPLACE_EXISTING an existing target makes the call fail;
+// without MOVEFILE_COPY_ALLOWED a move to another volume fails.
+MoveResult moveFile(const QString &from, const QString &to)
+{
+    if (MoveFileExW(native(from), native(to), 0))
         return moved();
     MoveResult result;
     result.code = int(GetLastError());
     result.error = qt_error_string(result.code);
+    return result;
+}
+
+// The name of the file at `path` in the letters its folder lists it with;
+// empty when there is none.
+QString spelledOnDisk(const QString &path)
+{
+    WIN32_FIND_DATAW found;
+    const HANDLE search = FindFirstFileW(native(path), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return QString();
+    FindClose(search);
+    return QString::fromWCharArray(found.cFileName);
+}
+
+} // namespace
+
+MoveResult SafeMove::move(const QString &from, const QString &to, const QString &temporary)
+{
+    const QString problem = windowsNameProblem(to);
+    if (!problem.isEmpty()) {
+        MoveResult refused;
+        refused.code = ERROR_INVALID_NAME;
+        refused.error = problem;
+        return refused;
+    }
+    MoveResult result = moveFile(from, to);
+    // A change of letter case alone is a rename of the file onto itself,
+    // which some volumes (and Wine) take as done while the name stays as it
+    // was; then the file goes through a free temporary name, and back to its
+    // present name if the second step fails.
+    const qsizetype slash = std::max(to.lastIndexOf(QLatin1Char('/')), to.lastIndexOf(QLatin1Char('\\')));
+    const QString newName = to.mid(slash + 1);
+    const QString spelled = spelledOnDisk(to);
+    if (!result.done || spelled == newName || spelled.compare(newName, Qt::CaseInsensitive) != 0)
+        return result;
+    const QString through = !temporary.isEmpty() ? temporary
+                                                 : to.left(slash + 1) + QLatin1String("quorlane-")
+            + QUuid::createUuid().toString(QUuid::Id128) + QLatin1String(".tmp");
+    result = moveFile(to, through);
+    if (!result.done)
+        return result;
+    result = moveFile(through, to);
+    if (!result.done && !moveFile(through, from).done)
+        result.strandedAt = through;
     return result;
 }
 
@@ -86,7 +180,8 @@ MoveResult SafeMove::move(const QString &from, const QString &to, const QString 
 VolumeFacts SafeMove::facts(const QString &folder)
 {
     VolumeFacts facts;
-    facts.ignoresCase = facts.fatNames = facts.backslashSeparates = facts.lengthInUtf16 = true;
+    facts.ignoresCase = facts.fatNames = facts.backslashSeparates = facts.lengthInUtf16 = facts.windowsNames
+        = true;
     const QString native = QDir::toNativeSeparators(folder);
     wchar_t root[MAX_PATH + 1];
     DWORD longest = 0;

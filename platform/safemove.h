@@ -26,6 +26,7 @@ struct VolumeFacts {
     bool fatNames = false; // names cannot hold < > : " \ | ? * or control characters
     bool backslashSeparates = false; // "\" parts a path as "/" does
     bool lengthInUtf16 = false; // the longest name counts UTF-16 units, else the bytes of the encoded name
+    bool windowsNames = false; // Windows keeps the names of WindowsNameFate from files
     int longestName = 255;
 
     // The place of the first character of `name` the volume cannot hold (NUL
@@ -37,6 +38,12 @@ struct VolumeFacts {
 // The place of the first character of `name` that FAT, exFAT and NTFS names
 // cannot hold, or -1.
 qsizetype FatRefusedCharacterAt(QStringView name);
+
+// What Windows does with a file name: keeps it, drops the dot or blank at its
+// end, or opens a device (CON, PRN, AUX, NUL, COM1 to COM9, LPT1 to LPT9,
+// also with an extension), so that no file gets the name.
+enum class WindowsName { Kept, EndDropped, Device };
+WindowsName WindowsNameFate(QStringView name);
 
 // Moves one file to a free name on the same volume, never replacing another
 // file, by the safest route the volume offers. What a volume offers (the

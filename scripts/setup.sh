@@ -5,8 +5,8 @@
 #   scripts/setup.sh --dev-tools   also clang, its sanitizer runtime, clang-tidy
 #                                  and clang-format
 #   scripts/setup.sh --bench-tools also the peers the benchmarks compare with
-#   scripts/setup.sh --windows-tools also the MinGW-w64 compiler that checks
-#                                  the Windows branches
+#   scripts/setup.sh --windows-tools also what builds and tests Quorlane.exe:
+#                                  MinGW-w64, Wine and NSIS
 #
 # Quick when everything is present: no apt-get update then.
 # QUORLANE_SETUP_EXTRA_PKGS (space-separated) adds packages to the check; it
@@ -33,8 +33,9 @@ base_pkgs=(
 dev_pkgs=(clang libclang-rt-14-dev clang-tidy clang-format)
 # the peer the rename benchmark compares with
 bench_pkgs=(rename)
-# the cross compiler of make check-windows
-windows_pkgs=(g++-mingw-w64-x86-64-posix)
+# the cross compiler, Wine that runs the tests (its binary is
+# /usr/lib/wine/wine64) and makensis for the installer
+windows_pkgs=(g++-mingw-w64-x86-64-posix wine64 nsis)
 
 want=("${base_pkgs[@]}")
 for arg in "$@"; do

@@ -59,7 +59,9 @@ void DirList::fill()
     int depth = 0;
     QStandardItem *openItem = nullptr;
     for (const QString &folder : std::as_const(chain)) {
-        const QString name = QDir(folder).isRoot() ? folder : QFileInfo(folder).fileName();
+        // A root is shown as the system writes it: C:\ on Windows, / elsewhere.
+        const QString name
+            = QDir(folder).isRoot() ? QDir::toNativeSeparators(folder) : QFileInfo(folder).fileName();
         auto *item = new QStandardItem(indentUnit.repeated(depth) + name);
         item->setData(folder, PathRole);
         m_model->appendRow(item);

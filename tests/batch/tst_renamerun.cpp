@@ -232,9 +232,36 @@ void TestRenameRun::failure_data()
     QTest::newRow("fail/collision/numbering-into-names-still-to-come")
         << QStringList{"x1.txt", "x2.txt"} << MakeRules(0, "x", true, "2") << QStringList{"x1.txt", "x2.txt"}
         << Moves{} << "x1.txt: x2.txt is already in the folder";
+#ifdef Q_OS_WIN
+    // Names ignore case: the other file's name in other letters is taken.
+    QTest::newRow("fail/collision/case-change-onto-other-file")
+        << QStringList{"photo.jpg", "OTHER.JPG"} << MakeRules(0, "other", false, "1")
+        << QStringList{"photo.jpg"} << Moves{} << "photo.jpg: OTHER.JPG is already in the folder";
+    // What Windows refuses, or would change behind the preview's back: the
+    // file keeps its name, and no name differs from the preview.
+    QTest::newRow("fail/windows-name/refused-character")
+        << ab << MakeRules(1, "what?", false, "1") << QStringList{"a.txt"} << Moves{}
+        << "a.txt: this drive cannot hold a name with ?";
+    QTest::newRow("fail/windows-name/colon-would-make-a-stream")
+        << ab << MakeRules(1, "12:30 ", false, "1") << QStringList{"a.txt"} << Moves{}
+        << "a.txt: this drive cannot hold a name with :";
+    QTest::newRow("fail/windows-name/trailing-dot-would-be-dropped")
+        << QStringList{"README", "b.txt"} << MakeRules(0, "notes.", false, "1") << QStringList{"README"}
+        << Moves{} << "README: Windows cannot hold a name that ends in a dot or a blank";
+    QTest::newRow("fail/windows-name/device-with-extension")
+        << ab << MakeRules(0, "nul", false, "1") << QStringList{"a.txt"} << Moves{}
+        << "a.txt: Windows keeps the name nul for a device";
+    QTest::newRow("fail/windows-name/device-by-counter")
+        << ab << MakeRules(0, "COM", true, "1") << QStringList{"a.txt"} << Moves{}
+        << "a.txt: Windows keeps the name COM1 for a device";
+    QTest::newRow("fail/windows-name/second-file-a-device-first-renamed")
+        << ab << MakeRules(0, "COM", true, "0") << ab << Moves{{"a.txt", "COM0.txt"}}
+        << "b.txt: Windows keeps the name COM1 for a device";
+#else
     QTest::newRow("fail/collision/case-change-onto-other-file")
         << QStringList{"photo.jpg", "PHOTO.JPG"} << MakeRules(2, "", false, "1", 1)
         << QStringList{"photo.jpg"} << Moves{} << "photo.jpg: PHOTO.JPG is already in the folder";
+#endif
     QTest::newRow("fail/prefix-with-separator/missing-sub-folder")
         << ab << MakeRules(1, "nowhere/", false, "1") << ab << Moves{} << "a.txt: there is no folder nowhere";
     QTest::newRow("fail/empty-name/replace-without-prefix-or-extension")

@@ -126,7 +126,12 @@ void TestUndo::undo_data()
     const QString gone = QStringLiteral(": The trash no longer holds this file");
     // The journal keeps names with blanks, '%', line breaks and letters
     // beyond ASCII whole.
+#ifdef Q_OS_WIN
+    // Windows names hold no control characters.
+    const QStringList odd = {"a b.txt", "b%41.txt", "c;d,e.txt", QStringLiteral("d é€😀.txt")};
+#else
     const QStringList odd = {"a b.txt", "b%41.txt", "c\nd\t.txt", QStringLiteral("d é€😀.txt")};
+#endif
     QTest::newRow("undo/rename/whole-batch-odd-names-from-menu")
         << false << odd << odd << "" << Moves{} << "Undo rename of 4 files"
         << "";
@@ -148,6 +153,11 @@ void TestUndo::undo_data()
     QTest::newRow("undo/rename/ctrl-z-in-prefix-box-is-the-box-own")
         << false << abc << abc << "" << renamed << "ctrl-z-in-prefix"
         << "";
+#ifdef Q_OS_WIN
+    // The journal's folder is the system's there, and the Recycle Bin
+    // gives files back through Explorer only.
+    return;
+#endif
     // Greyed: the journal cannot be written; the batch runs all the same.
     QTest::newRow("undo/rename/unwritable-journal-runs-the-batch")
         << false << abc << abc << "" << renamed << greyed << "";

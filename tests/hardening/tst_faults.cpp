@@ -5,6 +5,9 @@
 // as success.
 #include "support/foldersnapshot.h"
 #include "window/previewlist.h"
+#ifdef Q_OS_WIN
+#include "support/recyclebin.h"
+#endif
 
 #include <QPushButton>
 
@@ -236,8 +239,8 @@ void TestFaults::openFolderGone()
     for (int i = 0; i < shown.size(); ++i)
         QVERIFY2(shown.at(i).startsWith(messages.at(i)), qPrintable(shown.at(i)));
     if (action == Action::Delete) {
-        QVERIFY(shown.at(1).contains(s.path(QStringLiteral("a.txt"))));
-        QVERIFY(shown.at(2).contains(s.path(QStringLiteral("c.txt"))));
+        QVERIFY(shown.at(1).contains(QDir::toNativeSeparators(s.path(QStringLiteral("a.txt")))));
+        QVERIFY(shown.at(2).contains(QDir::toNativeSeparators(s.path(QStringLiteral("c.txt")))));
     }
     QTEST(s.w->List1->lines(), "lines");
     QCOMPARE(s.services->pointer->current(), int(Pointer::Arrow));
@@ -305,16 +308,28 @@ void TestFaults::fileGoneBeforeDelete()
     trashed.insert(QStringLiteral("a.txt"), left.take(QStringLiteral("a.txt")));
     trashed.insert(QStringLiteral("c.txt"), left.take(QStringLiteral("c.txt")));
     QCOMPARE(Snapshot(s.folder), left);
+#ifdef Q_OS_WIN
+    // The Recycle Bin holds both and gives them back.
+    QCOMPARE(RecycledFrom(s.folder),
+             (QStringList{s.path(QStringLiteral("a.txt")), s.path(QStringLiteral("c.txt"))}));
+#else
     QCOMPARE(Snapshot(s.share + QLatin1String("/Trash/files")), trashed);
+#endif
     const QStringList shown = s.shownTexts();
     QCOMPARE(shown.size(), 2);
     QCOMPARE(shown.at(0), DeleteQuestion(3));
     // The file is no longer there, and the message does not say it stays.
     QCOMPARE(shown.at(1),
-             "This file could not be sent to the Recycle Bin:\r" + s.path(QStringLiteral("b.txt"))
-                 + "\rThe file does not exist.");
+             "This file could not be sent to the Recycle Bin:\r"
+                 + QDir::toNativeSeparators(s.path(QStringLiteral("b.txt"))) + "\rThe file does not exist.");
     QCOMPARE(s.box->shown.at(1).flags, 0);
     QCOMPARE(s.w->File1->names(), ReadFolder(s.folder, QStringLiteral("*.*")).toStringList());
+#ifdef Q_OS_WIN
+    for (auto it = trashed.cbegin(); it != trashed.cend(); ++it)
+        QVERIFY(RestoreFromRecycleBin(s.path(it.key())));
+    left.insert(trashed);
+    QCOMPARE(Snapshot(s.folder), left);
+#endif
 }
 
 // Another program takes the second file's new name after the preview, with
@@ -332,6 +347,10 @@ void TestFaults::targetTakenDuringRun_data()
 void TestFaults::targetTakenDuringRun()
 {
     QFETCH(QString, kind);
+#ifdef Q_OS_WIN
+    if (kind.contains(QLatin1String("link")))
+        QSKIP("A link made by a program on Windows is a shortcut file (.lnk), which the file rows cover.");
+#endif
 
     Session s({QStringLiteral("a.txt"), QStringLiteral("b.txt"), QStringLiteral("c.txt")});
     QVERIFY(QTest::qWaitForWindowActive(s.w.get()));
@@ -425,6 +444,9 @@ void TestFaults::deleteLongName_data()
 
 void TestFaults::deleteLongName()
 {
+#ifdef Q_OS_WIN
+    QSKIP("The freedesktop trash and its records: the Recycle Bin keeps its own.");
+#endif
     QFETCH(QString, name);
     QVERIFY(QFile::encodeName(name).size() >= 250);
 

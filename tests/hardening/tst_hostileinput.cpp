@@ -173,6 +173,7 @@ void TestHostileInput::unusualCharacters_data()
     const QString cafePrecomposed = QStringLiteral("caf\u00e9");
     const Rules before = MakeRules(1, QString(), false, QStringLiteral("1"));
 
+#ifndef Q_OS_WIN // Windows names hold no control characters: the rename rows refuse them
     QTest::newRow("hostile/control/tab-in-prefix") << QStringList{"a.txt"} << MakeRules(1, "x\ty", false, "1")
                                                    << QString() << QString() << Moves{{"a.txt", "x\tya.txt"}};
     QTest::newRow("hostile/control/line-feed-in-prefix")
@@ -196,6 +197,7 @@ void TestHostileInput::unusualCharacters_data()
     QTest::newRow("hostile/control/replace-with-line-feed") << QStringList{"a-b.txt"} << before << "-"
                                                             << "\n"
                                                             << Moves{{"a-b.txt", "a\nb.txt"}};
+#endif
     QTest::newRow("hostile/rtl/hebrew-name-arabic-prefix")
         << QStringList{shalom + ".txt"} << MakeRules(1, marhaba + "-", false, "1") << QString() << QString()
         << Moves{{shalom + ".txt", marhaba + "-" + shalom + ".txt"}};
@@ -439,6 +441,9 @@ void TestHostileInput::turkishLocale_data()
 
 void TestHostileInput::turkishLocale()
 {
+#ifdef Q_OS_WIN
+    QSKIP("Qt for Windows has no ICU: no case mapping of the locale's own.");
+#endif
     QFETCH(QLocale, locale);
     QFETCH(int, caseMode);
     QFETCH(QString, prefix);

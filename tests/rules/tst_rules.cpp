@@ -225,6 +225,12 @@ void TestRules::letterCase()
     QFETCH(QLocale, locale);
     QFETCH(int, caseMode);
 
+#ifdef Q_OS_WIN
+    // Qt for Windows is built without ICU, and without it every locale has
+    // the common case mapping: preview and rename agree, the Turkish "i" aside.
+    if (locale.language() == QLocale::Turkish)
+        QSKIP("Qt for Windows has no ICU: no case mapping of the locale's own.");
+#endif
     // The prefix "i" and the present name's "I" both go through the mapping.
     RenameRules rules = plainRules(PrefixMode::Before, QStringLiteral("i"));
     rules.caseMode = static_cast<CaseMode>(caseMode);

@@ -24,11 +24,15 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#ifdef Q_OS_LINUX
+#ifdef Q_OS_LINUX
 #include <fcntl.h>
 #include <linux/fs.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
+#endif
 
 #include <memory>
 
@@ -189,41 +193,59 @@ inline void Paste(QLineEdit *box, const QString &text)
 
 // A folder in which no name can be added, removed or changed, for as long as
 // the object lives. Root passes over permission bits, so for root the folder
-// is made immutable as well.
+// is made immutable as well. Windows has no such folder for its owner (the
+// read-only mark of a folder is not kept), so there `ok()` is false.
 class ReadOnlyFolder {
 public:
-    explicit ReadOnlyFolder(const QString &path) : m_path(QFile::encodeName(path))
-    {
-        m_ok = ::chmod(m_path.constData(), 0555) == 0;
-        if (m_ok && ::geteuid() == 0)
-            m_ok = m_immutable = setImmutable(true);
-    }
-    ~ReadOnlyFolder()
-    {
-        if (m_immutable)
-            setImmutable(false);
-        ::chmod(m_path.constData(), 0755);
-    }
+    explicit ReadOnlyFolder(const QString &path);
+    ~ReadOnlyFolder();
     ReadOnlyFolder(const ReadOnlyFolder &) = delete;
     ReadOnlyFolder &operator=(const ReadOnlyFolder &) = delete;
 
     bool ok() const { return m_ok; }
 
 private:
-    bool setImmutable(bool on)
-    {
-        const int fd = ::open(m_path.constData(), O_RDONLY | O_DIRECTORY);
-        if (fd < 0)
-            return false;
-        int flags = 0;
-        bool done = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
-        flags = on ? (flags | FS_IMMUTABLE_FL) : (flags & ~FS_IMMUTABLE_FL);
-        done = done && ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
-        ::close(fd);
-        return done;
-    }
+    bool setImmutable(bool on);
 
     QByteArray m_path;
     bool m_ok = false;
     bool m_immutable = false;
 };
+
+#ifdef Q_OS_LINUX
+inline ReadOnlyFolder::ReadOnlyFolder(const QString &path) : m_path(QFile::encodeName(path))
+{
+    m_ok = ::chmod(m_path.constData(), 0555) == 0;
+    if (m_ok && ::geteuid() == 0)
+        m_ok = m_immutable = setImmutable(true);
+}
+
+inline ReadOnlyFolder::~ReadOnlyFolder()
+{
+    if (m_immutable)
+        setImmutable(false);
+    ::chmod(m_path.constData(), 0755);
+}
+
+inline bool ReadOnlyFolder::setImmutable(bool on)
+{
+    const int fd = ::open(m_path.constData(), O_RDONLY | O_DIRECTORY);
+    if (fd < 0)
+        return false;
+    int flags = 0;
+    bool done = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+    flags = on ? (flags | FS_IMMUTABLE_FL) : (flags & ~FS_IMMUTABLE_FL);
+    done = done && ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+    ::close(fd);
+    return done;
+}
+#else
+inline ReadOnlyFolder::ReadOnlyFolder(const QString &path) : m_path(QFile::encodeName(path))
+{
+}
+inline ReadOnlyFolder::~ReadOnlyFolder() = default;
+inline bool ReadOnlyFolder::setImmutable(bool)
+{
+    return false;
+}
+#endif

@@ -13,7 +13,26 @@
 #include <QTemporaryDir>
 
 #include <memory>
+#ifdef Q_OS_LINUX
 #include <unistd.h>
+#endif
+
+// The effective or the real user's number. Such volumes are made on Linux
+// only.
+inline unsigned VolumeUserId(bool effective)
+{
+#ifdef Q_OS_LINUX
+    return effective ? ::geteuid() : ::getuid();
+#else
+    Q_UNUSED(effective);
+    return 0;
+#endif
+}
+#ifdef Q_OS_LINUX
+constexpr bool VolumesHere = true;
+#else
+constexpr bool VolumesHere = false;
+#endif
 
 class RealVolume {
 public:
@@ -22,7 +41,9 @@ public:
     // What this machine lacks for such a volume; empty when nothing.
     static QString missing(Kind kind)
     {
-        if (::geteuid() != 0)
+        if (!VolumesHere)
+            return QStringLiteral("Linux (FUSE, loop devices and mounts)");
+        if (VolumeUserId(true) != 0)
             return QStringLiteral("root");
         QStringList needs = {"mount"};
         if (kind != Kind::Bind && kind != Kind::BtrfsSubvolume)
@@ -96,7 +117,10 @@ public:
         return m_backing + QLatin1Char('/') + QDir(m_path).relativeFilePath(mounted);
     }
     // The volume's own trash, as seen below the fault layer.
-    QString trash() const { return m_backing + QLatin1String("/.Trash-") + QString::number(::getuid()); }
+    QString trash() const
+    {
+        return m_backing + QLatin1String("/.Trash-") + QString::number(VolumeUserId(false));
+    }
     // The fault layer's plan ("rename 2 after", "link 1 before die"),
     // counted from the moment it is given.
     bool arm(const QByteArray &plan) const

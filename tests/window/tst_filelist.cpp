@@ -11,9 +11,14 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
+#ifdef Q_OS_LINUX
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 namespace {
 
@@ -110,6 +115,21 @@ void TestFileList::masks()
     QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("folder.txt")));
     QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("sub")));
     touch(dir.filePath(QStringLiteral("sub/inner.txt")));
+#ifdef Q_OS_WIN
+    // Windows hides by a file's marks, not by a leading dot (which only Wine
+    // takes for the hidden mark): marked files are left out.
+    const QList<std::pair<QString, DWORD>> marked
+        = {{".hidden.txt", FILE_ATTRIBUTE_HIDDEN},
+           {".profile", FILE_ATTRIBUTE_HIDDEN},
+           {"marked hidden.txt", FILE_ATTRIBUTE_HIDDEN},
+           {"marked system.txt", FILE_ATTRIBUTE_SYSTEM},
+           {"marked both", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM}};
+    for (const auto &[name, marks] : marked) {
+        touch(dir.filePath(name));
+        const QString path = QDir::toNativeSeparators(dir.filePath(name));
+        QVERIFY(SetFileAttributesW(reinterpret_cast<LPCWSTR>(path.utf16()), marks));
+    }
+#endif
 
     QCOMPARE(ReadFolder(dir.path(), pattern).toStringList(), expected);
 
@@ -135,8 +155,10 @@ void TestFileList::order_data()
         << QStringList{"ab.txt", "Ac.txt", "AA.txt"} << QStringList{"AA.txt", "ab.txt", "Ac.txt"};
     QTest::newRow("order/length/shorter-first")
         << QStringList{"abc", "AB", "a"} << QStringList{"a", "AB", "abc"};
+#ifndef Q_OS_WIN // names that differ in case alone are one name there
     QTest::newRow("order/case/same-but-case-capital-first")
         << QStringList{"b.txt", "a.TXT", "B.txt", "A.txt"} << QStringList{"A.txt", "a.TXT", "B.txt", "b.txt"};
+#endif
     QTest::newRow("order/extension/name-decides")
         << QStringList{"b.aaa", "a.zzz", "B.ccc"} << QStringList{"a.zzz", "b.aaa", "B.ccc"};
 }
@@ -350,8 +372,13 @@ void TestFileList::fullPath_data()
 
     QTest::newRow("fullpath/root/slash") << "/"
                                          << "/a.txt";
+#ifdef Q_OS_WIN
+    QTest::newRow("fullpath/folder/no-trailing-separator") << "C:\\x"
+                                                           << "C:\\x\\a.txt";
+#else
     QTest::newRow("fullpath/folder/no-trailing-separator") << "/tmp/x"
                                                            << "/tmp/x/a.txt";
+#endif
     QTest::newRow("fullpath/drive-root/backslash") << "C:\\"
                                                    << "C:\\a.txt";
     QTest::newRow("fullpath/drive-root/slash") << "D:/"
@@ -370,6 +397,9 @@ void TestFileList::fullPath()
 // the list must not offer it for renaming or deletion.
 void TestFileList::undecodableNameLeftAlone()
 {
+#ifndef Q_OS_LINUX
+    QSKIP("Names on Windows are UTF-16 text; no name fails to decode.");
+#else
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     makeFiles(dir, {"good.txt", "other.txt"});
@@ -395,6 +425,7 @@ void TestFileList::undecodableNameLeftAlone()
     struct stat info;
     QCOMPARE(::stat(rawPath.constData(), &info), 0);
     QCOMPARE(qint64(info.st_size), qint64(4));
+#endif
 }
 
 void TestFileList::modelAcrossRereads()
@@ -430,15 +461,23 @@ void TestFileList::largeFolder()
 {
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
+#ifdef Q_OS_WIN
+    const int count = 5000; // Wine looks through the whole folder for each new name
+#else
     const int count = 20000;
+#endif
     const QByteArray folder = QFile::encodeName(dir.path());
     // Every second name in capitals, so the order must ignore case.
     for (int i = 0; i < count; ++i) {
         const QByteArray path = folder + QByteArray(i % 2 ? "/f" : "/F")
             + QByteArray::number(i).rightJustified(5, '0') + ".txt";
+#ifdef Q_OS_LINUX
         const int fd = ::open(path.constData(), O_CREAT | O_WRONLY, 0644);
         QVERIFY2(fd >= 0, path.constData());
         ::close(fd);
+#else
+        touch(QFile::decodeName(path));
+#endif
     }
 
     FileList list;
@@ -446,7 +485,7 @@ void TestFileList::largeFolder()
     QCOMPARE(list.listCount(), count);
     QCOMPARE(list.list(0), QStringLiteral("F00000.txt"));
     QCOMPARE(list.list(1), QStringLiteral("f00001.txt"));
-    QCOMPARE(list.list(count - 1), QStringLiteral("f19999.txt"));
+    QCOMPARE(list.list(count - 1), QStringLiteral("f%1.txt").arg(count - 1, 5, 10, QLatin1Char('0')));
     list.setAllSelected(true);
     QCOMPARE(list.selectedCount(), count);
 }
