@@ -359,8 +359,8 @@ bool QtTrashService::moveToTrash(const QString &path, QString *error, TrashedFil
     operation.fFlags = FOF_ALLOWUNDO | FOF_NOCONFIRMATION | FOF_NOERRORUI | FOF_SILENT;
     const int code = SHFileOperationW(&operation);
     if (code == 0 && !operation.fAnyOperationsAborted && !OnDisk(path)) {
-        if (placeInTrash)
-            placeInTrash->clear(); // only the Recycle Bin knows where it keeps the file
+        if (trashed)
+            *trashed = {}; // only the Recycle Bin knows where it keeps the file
         return true;
     }
     *error = code != 0 ? qt_error_string(code) : QStringLiteral("The file was not moved to the Recycle Bin.");

@@ -411,8 +411,10 @@ void TestPreview::stopPrediction_data()
     row("stop/length/one-byte-over", {"a.txt", "bb.txt"}, {"a.txt", "bb.txt"}, before(QString(250, 'x')),
         ext4, 1, "the new name is too long for this drive");
     row("stop/length/utf16-units-on-card", a, a, before(QString(250, QChar(0xe9))), card, -1, {});
+#ifndef Q_OS_WIN // Windows counts characters, and under Wine the Linux volume below counts bytes
     row("stop/length/utf8-bytes-on-ext4", a, a, before(QString(250, QChar(0xe9))), ext4, 0,
         "the new name is too long for this drive");
+#endif
     row("stop/case/other-spelling-held-where-case-is-ignored", {"A.txt", "b.txt"}, {"b.txt"},
         replace("a", false), card, 0, "A.txt is already in the folder");
     row("stop/case/other-spelling-free-where-case-counts", {"A.txt", "b.txt"}, {"b.txt"}, replace("a", false),

@@ -92,13 +92,17 @@ void TestFaults::nameTooLong_data()
     QTest::addColumn<QString>("stopsAt");
 
     const QString x250(250, QLatin1Char('x'));
-    const QString e125(125, QChar(0x00e9)); // two bytes each in UTF-8
     QTest::newRow("fault/name-too-long/first-file-300-characters")
         << QString(300, QLatin1Char('x')) << Moves{} << "a.txt";
     QTest::newRow("fault/name-too-long/second-file-one-byte-over")
         << x250 << Moves{{"a.txt", x250 + "a.txt"}} << "bb.txt";
+#ifndef Q_OS_WIN
+    // Under 255 characters, over 255 bytes: Windows counts characters, and
+    // under Wine the Linux volume below counts bytes.
+    const QString e125(125, QChar(0x00e9)); // two bytes each in UTF-8
     QTest::newRow("fault/name-too-long/second-file-multibyte-under-255-characters")
         << e125 << Moves{{"a.txt", e125 + "a.txt"}} << "bb.txt";
+#endif
 }
 
 void TestFaults::nameTooLong()

@@ -298,7 +298,7 @@ void TestHostileInput::separator_data()
         << QString() << Moves{{"a.txt", "../a.txt"}} << "b.txt: b.txt is already in the folder %1";
     QTest::newRow("hostile/separator/prefix-deeper-missing-folder")
         << ab << MakeRules(1, "sub/deeper/", false, "1") << QString() << QString() << Moves{}
-        << "a.txt: there is no folder sub/deeper";
+        << "a.txt: there is no folder " + QDir::toNativeSeparators("sub/deeper");
     QTest::newRow("hostile/separator/leading-separator-same-file")
         << ab << MakeRules(1, "/", false, "1") << QString() << QString() << Moves{} << "";
     QTest::newRow("hostile/separator/backslash-is-a-plain-character")
