@@ -34,6 +34,7 @@
 #endif
 #endif
 
+#include <functional>
 #include <memory>
 
 // Each test file's content names the file it was made as, so that a file that
@@ -47,6 +48,19 @@ inline bool WriteFile(const QString &path, const QByteArray &content)
 {
     QFile file(path);
     return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
+}
+
+// Another program's change to the open folder (removing or renaming it),
+// tried again for a while: Windows refuses it while the folder is being
+// listed, as the preview does in the background after each change.
+inline bool ChangedByAnotherProgram(const std::function<bool()> &change)
+{
+    for (int tries = 0; !change(); ++tries) {
+        if (tries == 100)
+            return false;
+        QTest::qWait(50);
+    }
+    return true;
 }
 
 // Relative path to content.
