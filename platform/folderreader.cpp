@@ -44,6 +44,19 @@ QSet<QString> ListEveryName(const QString &folder)
 
 #if defined(Q_OS_LINUX)
 
+namespace {
+
+// An entry's name as the program spells it; empty for bytes that are not
+// valid in the encoding, which decode to replacement characters, so that the
+// name would stand for another file.
+QString decodedName(const char *raw)
+{
+    const QString name = QFile::decodeName(raw);
+    return name.contains(QChar::ReplacementCharacter) && QFile::encodeName(name) != raw ? QString() : name;
+}
+
+} // namespace
+
 // Read with the directory's own entry types, so that only links and entries
 // of unknown type need a look at the file itself.
 FileNames ListFileNames(const QString &folder)
@@ -64,12 +77,8 @@ FileNames ListFileNames(const QString &folder)
         }
         if (!ordinary)
             continue;
-        QString name = QFile::decodeName(raw);
-        // Bytes that are not valid in the encoding decode to replacement
-        // characters, and the name would then stand for another file.
-        if (name.contains(QChar::ReplacementCharacter) && QFile::encodeName(name) != raw)
-            continue;
-        names.append(name);
+        if (const QString name = decodedName(raw); !name.isEmpty())
+            names.append(name);
     }
     ::closedir(dir);
     return names;
@@ -85,8 +94,7 @@ FileNames ListEveryEntry(const QString &folder)
         const char *raw = entry->d_name;
         if (raw[0] == '.' && (raw[1] == 0 || (raw[1] == '.' && raw[2] == 0)))
             continue;
-        const QString name = QFile::decodeName(raw);
-        if (!name.contains(QChar::ReplacementCharacter) || QFile::encodeName(name) == raw)
+        if (const QString name = decodedName(raw); !name.isEmpty())
             names.append(name);
     }
     ::closedir(dir);

@@ -35,6 +35,16 @@ MoveResult moved()
     return result;
 }
 
+// A free name for the middle step of a change of letter case: `given`, or a
+// new one in the folder of `to` (which ends before `nameStart`).
+QString temporaryFor(const QString &to, qsizetype nameStart, const QString &given)
+{
+    if (!given.isEmpty())
+        return given;
+    return to.left(nameStart) + QLatin1String("quorlane-") + QUuid::createUuid().toString(QUuid::Id128)
+        + QLatin1String(".tmp");
+}
+
 } // namespace
 
 bool HasWindowsNames(const QByteArray &fileSystemType)
@@ -163,9 +173,7 @@ MoveResult SafeMove::move(const QString &from, const QString &to, const QString 
     const QString spelled = spelledOnDisk(to);
     if (!result.done || spelled == newName || spelled.compare(newName, Qt::CaseInsensitive) != 0)
         return result;
-    const QString through = !temporary.isEmpty() ? temporary
-                                                 : to.left(slash + 1) + QLatin1String("quorlane-")
-            + QUuid::createUuid().toString(QUuid::Id128) + QLatin1String(".tmp");
+    const QString through = temporaryFor(to, slash + 1, temporary);
     result = moveFile(to, through);
     if (!result.done)
         return result;
@@ -261,11 +269,6 @@ QString folderOf(const QString &path)
 QString nameOf(const QString &path)
 {
     return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
-}
-
-bool hasFatRefusedCharacter(QStringView name)
-{
-    return FatRefusedCharacterAt(name) >= 0;
 }
 
 // The new name is made as a second name of the file, which fails when the
@@ -410,9 +413,7 @@ MoveResult SafeMove::moveBy(Volume &volume, const QString &from, const QString &
 MoveResult SafeMove::throughTemporary(Volume &volume, const QString &from, const QString &to,
                                       QString temporary)
 {
-    if (temporary.isEmpty())
-        temporary = folderOf(to) + QLatin1String("/quorlane-") + QUuid::createUuid().toString(QUuid::Id128)
-            + QLatin1String(".tmp");
+    temporary = temporaryFor(to, to.lastIndexOf(QLatin1Char('/')) + 1, temporary);
     MoveResult result = moveBy(volume, from, temporary);
     if (!result.done)
         return result;
@@ -432,7 +433,7 @@ MoveResult SafeMove::move(const QString &from, const QString &to, const QString 
     if (!found)
         return failed(error);
     Volume &volume = *found;
-    if (volume.fatNames && hasFatRefusedCharacter(newName)) {
+    if (volume.fatNames && FatRefusedCharacterAt(newName) >= 0) {
         MoveResult refused = failed(EINVAL);
         refused.error = QStringLiteral("This drive cannot hold a name with < > : \" \\ | ? * or a control "
                                        "character.");

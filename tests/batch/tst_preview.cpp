@@ -384,11 +384,6 @@ void TestPreview::stopPrediction_data()
               QTest::newRow(name) << files << pattern << selected << rules << start << facts << gone << line
                                   << reason;
           };
-    row("stop/none/prefix-before", ab, ab, before("x"), ext4, -1, {});
-    row("stop/held/unselected-file", {"a.txt", "b.txt", "xb.txt"}, ab, before("x"), ext4, 1,
-        "xb.txt is already in the folder");
-    row("stop/held/by-a-later-line", {"x1.txt", "x2.txt"}, {"x1.txt", "x2.txt"}, replace("x", true), ext4, 0,
-        "x2.txt is already in the folder", "*.*", "2");
     row("stop/free/renamed-away-by-an-earlier-line", {"x1.txt", "x2.txt"}, {"x1.txt", "x2.txt"},
         replace("x", true), ext4, -1, {}, "*.*", "0");
     row("stop/held/file-the-filter-leaves-out", {"a.txt", "xa.txt"}, a, before("x"), ext4, 0,
@@ -396,15 +391,11 @@ void TestPreview::stopPrediction_data()
     row("stop/held/hidden-file", {"a.txt", ".txt"}, a, replace("", false), ext4, 0,
         ".txt is already in the folder");
     row("stop/held/folder", {"a.txt", "xa.txt/"}, a, before("x"), ext4, 0, "xa.txt is already in the folder");
-    row("stop/same-name/two-lines", ab, ab, replace("x", false), ext4, 1, "the same new name as a.txt");
     row("stop/refused/question-mark-on-card", a, a, before("x?"), card, 0,
         "this drive cannot hold a name with ?");
     row("stop/refused/question-mark-on-ext4", a, a, before("x?"), ext4, -1, {});
     row("stop/refused/control-character-on-card", a, a, before("\x01"), card, 0,
         "this drive cannot hold a name with a control character");
-    row("stop/refused/nul-on-every-drive", a, a, before(QStringLiteral("x") + QChar(0)), ext4, 0,
-        "this drive cannot hold a name with a control character");
-    row("stop/folder/missing", a, a, before("Nope/"), ext4, 0, "there is no folder Nope");
     row("stop/folder/name-held-there", {"a.txt", "Sub/xa.txt"}, a, before("Sub/x"), ext4, 0,
         "xa.txt is already in the folder Sub");
     row("stop/folder/name-free-there", {"a.txt", "Sub/b.txt"}, a, before("Sub/"), ext4, -1, {});
@@ -426,13 +417,7 @@ void TestPreview::stopPrediction_data()
         before("./", CaseMode::Upper), card, 0, "Beach.jpg is already in the folder");
     row("stop/gone/removed-after-the-list-was-read", ab, ab, before("x"), ext4, 1,
         "b.txt is no longer in the folder", "*.*", "1", "b.txt");
-    row("stop/folder/read-only", ab, ab, before("x"), ext4, 0, "the folder cannot be changed", "*.*", "1",
-        "/");
     row("stop/folder/read-only-but-names-kept", ab, ab, before(""), ext4, -1, {}, "*.*", "1", "/");
-    row("stop/counter/runs-past-top", ab, ab, RenameRules{PrefixMode::Before, "n", true, "0", {}, {}, {}},
-        ext4, 0, "the counter is out of range", "*.*", "2147483647");
-    row("stop/empty-name/no-prefix-no-extension", {"README"}, {"README"}, replace("", false), ext4, 0,
-        "the new name is empty");
 }
 
 // The plain prediction over a real folder, made afresh and made again from
