@@ -83,10 +83,12 @@ check-windows:
 	bash scripts/setup.sh --windows-tools
 	bash scripts/check_windows.sh
 
+# The Qt remembers the toolchain file of the clone that built it, which may be
+# gone since: this clone's own is named.
 windows-configure:
 	bash scripts/setup.sh --windows-tools
 	qt=$$(bash scripts/windows_qt.sh) && "$$qt/bin/qt-cmake" -S . -B $(WIN_BUILD) $(GENERATOR) \
-		-DCMAKE_BUILD_TYPE=Release
+		-DCMAKE_BUILD_TYPE=Release -DQT_CHAINLOAD_TOOLCHAIN_FILE=$(CURDIR)/packaging/windows/mingw-w64.cmake
 
 windows: windows-configure
 	cmake --build $(WIN_BUILD) --target windows-dist
