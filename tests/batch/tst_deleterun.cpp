@@ -18,10 +18,10 @@ namespace {
 struct Session : WindowSession {
     QString trash;
 
-    explicit Session(const QStringList &names) : WindowSession(names, QStringLiteral("my photos"))
+    explicit Session(const QStringList &names)
+        : WindowSession(names, QStringLiteral("my photos"), true, QDir::tempPath(), true),
+          trash(root.filePath(QStringLiteral("share/Trash")))
     {
-        qputenv("XDG_DATA_HOME", root.filePath(QStringLiteral("share")).toLocal8Bit());
-        trash = root.filePath(QStringLiteral("share/Trash"));
         w->Option1[1]->setChecked(true); // Before, so that lines show the names
     }
 };

@@ -65,10 +65,12 @@ bool EditJournal(const QString &batch, const QString &was, const QString &now, b
 }
 
 // The run that the parent kills: Before with the prefix "x" over every
-// file, or every name in lower case.
+// file, or every name in lower case. Its own folder lies in the parent's
+// current one, which the parent removes; its journal goes where the
+// parent's data folder says.
 int RenameInChild(const QString &folder, const QString &rule)
 {
-    WindowSession s({}, QStringLiteral("unused"));
+    WindowSession s({}, QStringLiteral("unused"), true, QDir::currentPath());
     s.w->Dir1->setPath(folder);
     s.apply(rule == QLatin1String("lower") ? MakeRules(2, "", false, "1", 2) : MakeRules(1, "x", false, "1"));
     s.w->SelectAll_Click();

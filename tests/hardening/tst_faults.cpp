@@ -27,10 +27,10 @@ QString DeleteQuestion(int count)
 struct Session : WindowSession {
     QString share;
 
-    explicit Session(const QStringList &names) : WindowSession(names)
+    explicit Session(const QStringList &names)
+        : WindowSession(names, QStringLiteral("photos"), true, QDir::tempPath(), true),
+          share(root.filePath(QStringLiteral("share")))
     {
-        share = root.filePath(QStringLiteral("share"));
-        qputenv("XDG_DATA_HOME", share.toLocal8Bit());
     }
 };
 

@@ -4,6 +4,7 @@
 #include "platform/trashservice.h"
 
 #include "support/foldersnapshot.h"
+#include "support/realvolume.h"
 
 #include <QDateTime>
 #include <QStorageInfo>
@@ -280,20 +281,17 @@ void TestTrashService::longName()
 // A move never copies, so a file on another file system than the home trash
 // goes to the trash at the top of its own volume, with its record there,
 // whose path is relative to the volume's top. A volume that already has a
-// trash is left alone.
+// trash is left alone. The other volume is a tmpfs of the test's own, which
+// goes with its trash whatever happens.
 void TestTrashService::otherFileSystemUsesVolumeTrash()
 {
-    QTemporaryDir other(QStringLiteral("/dev/shm/tst_trashservice-XXXXXX"));
-    struct stat here { };
-    struct stat there { };
-    if (!other.isValid() || ::stat(QFile::encodeName(m_case->path()).constData(), &here) != 0
-        || ::stat(QFile::encodeName(other.path()).constData(), &there) != 0 || here.st_dev == there.st_dev)
-        QSKIP("No second file system at hand (/dev/shm is missing or on the same one).");
-    const QString top = QStorageInfo(other.path()).rootPath();
+    if (const QString lacking = RealVolume::missing(RealVolume::Kind::Tmpfs); !lacking.isEmpty())
+        QSKIP(qPrintable(QLatin1String("This test needs ") + lacking));
+    const RealVolume other(RealVolume::Kind::Tmpfs);
+    QVERIFY(other.ok());
+    const QString top = other.path();
     const QString volumeTrash = top + QLatin1String("/.Trash-") + QString::number(::getuid());
-    if (QFileInfo::exists(top + QLatin1String("/.Trash")) || QFileInfo::exists(volumeTrash))
-        QSKIP("The other volume has a trash already.");
-    const QString path = other.filePath(QStringLiteral("a.txt"));
+    const QString path = top + QLatin1String("/a.txt");
     QVERIFY(WriteFile(path, ContentOf(QStringLiteral("a.txt"))));
 
     QtTrashService service;
@@ -301,7 +299,6 @@ void TestTrashService::otherFileSystemUsesVolumeTrash()
     const bool moved = service.moveToTrash(path, &error);
     const FolderFiles inVolumeTrash = Snapshot(volumeTrash + QLatin1String("/files"));
     const QList<QByteArray> record = RecordLines(volumeTrash, QStringLiteral("a.txt"));
-    QDir(volumeTrash).removeRecursively();
 
     QVERIFY2(moved, qPrintable(error));
     QVERIFY(!QFileInfo::exists(path));

@@ -119,7 +119,11 @@ inline Rules MakeRules(int mode, const QString &prefix, bool count, const QStrin
 
 // The main window over a folder of its own, shown and made active, holding
 // the named files (a name with "/" makes its sub-folder), each with its own
-// content; the folder lies below `under` when one is given.
+// content; the folder lies below `under` when one is given. With `ownData`
+// the window's data folder (its trash and journal) is "share" in the
+// session's own folder, set before the window is built, which fixes where
+// its journal goes; on Windows the Recycle Bin and the journal are the
+// build's Wine prefix's.
 struct WindowSession {
     QTemporaryDir root;
     QString folder;
@@ -129,9 +133,16 @@ struct WindowSession {
     FolderFiles before;
 
     explicit WindowSession(const QStringList &names, const QString &folderName = QStringLiteral("photos"),
-                           bool recordedBoxes = true, const QString &under = QDir::tempPath())
+                           bool recordedBoxes = true, const QString &under = QDir::tempPath(),
+                           bool ownData = false)
         : root(under + QLatin1String("/session-XXXXXX"))
     {
+#ifndef Q_OS_WIN
+        if (ownData)
+            qputenv("XDG_DATA_HOME", QFile::encodeName(root.filePath(QStringLiteral("share"))));
+#else
+        Q_UNUSED(ownData);
+#endif
         folder = root.filePath(folderName);
         if (!QDir().mkpath(folder))
             QTest::qFail("the test folder cannot be made", __FILE__, __LINE__);

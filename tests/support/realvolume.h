@@ -2,8 +2,8 @@
 
 // Real volumes, mounted while the object lives, also when a test fails: an
 // exFAT or FAT32 card image through FUSE on a loop device, a bind mount, a
-// btrfs sub-volume that is not mounted on its own, and our FUSE layer failing
-// one chosen call over a plain folder or an exFAT card.
+// tmpfs of its own, a btrfs sub-volume that is not mounted on its own, and
+// our FUSE layer failing one chosen call over a plain folder or an exFAT card.
 
 #include <QDir>
 #include <QFile>
@@ -36,7 +36,7 @@ constexpr bool VolumesHere = false;
 
 class RealVolume {
 public:
-    enum class Kind { ExFat, Fat32, Bind, BtrfsSubvolume, FaultyFolder, FaultyExFat };
+    enum class Kind { ExFat, Fat32, Bind, Tmpfs, BtrfsSubvolume, FaultyFolder, FaultyExFat };
 
     // What this machine lacks for such a volume; empty when nothing.
     static QString missing(Kind kind)
@@ -46,7 +46,7 @@ public:
         if (VolumeUserId(true) != 0)
             return QStringLiteral("root");
         QStringList needs = {"mount"};
-        if (kind != Kind::Bind && kind != Kind::BtrfsSubvolume)
+        if (kind != Kind::Bind && kind != Kind::Tmpfs && kind != Kind::BtrfsSubvolume)
             needs << "/dev/fuse";
         if (kind == Kind::BtrfsSubvolume)
             needs += QStringList{"/dev/loop-control", "mkfs.btrfs", "btrfs"};
@@ -77,6 +77,9 @@ public:
         } else if (kind == Kind::Bind) {
             m_backing = m_dir.filePath(QStringLiteral("bound"));
             m_ok = m_ok && QDir().mkpath(m_backing) && run("mount", {"--bind", m_backing, m_mount});
+        } else if (kind == Kind::Tmpfs) {
+            m_backing = m_mount;
+            m_ok = m_ok && run("mount", {"-t", "tmpfs", "-o", "size=16m", "tmpfs", m_mount});
         } else if (kind == Kind::BtrfsSubvolume) {
             const QString image = m_dir.filePath(QStringLiteral("disk.img"));
             m_path = m_backing = m_mount + QLatin1String("/subvolume");
