@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QTextStream>
 #include <algorithm>
+#include <cctype>
 #include <cstring>
 #include <ctime>
 #include <vector>
@@ -13,6 +14,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <linux/magic.h>
+#include <strings.h>
 #include <sys/statfs.h>
 #include <unistd.h>
 
@@ -156,20 +158,71 @@ int CountEntries(const QString &folder, const QString &prefix)
     return count;
 }
 
-QStringList BareReadSort(const QString &folder)
+namespace {
+bool IsAscii(const char *name, size_t size)
 {
-    // Folding each name once and sorting the pairs is faster than a
-    // case-insensitive comparison, which folds on every call.
-    std::vector<std::pair<QString, QString>> found;
-    ForEachEntry(folder, [&](const char *name) {
-        QString decoded = QFile::decodeName(name);
-        found.emplace_back(decoded.toCaseFolded(), std::move(decoded));
+    return std::all_of(name, name + size, [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+// Whether an ASCII name ends in one of the extensions, in any letter case.
+bool HasExtension(const char *name, size_t size, const QList<QByteArray> &extensions)
+{
+    if (extensions.isEmpty())
+        return true;
+    return std::any_of(extensions.begin(), extensions.end(), [&](const QByteArray &extension) {
+        return size >= size_t(extension.size())
+            && ::strncasecmp(name + size - size_t(extension.size()), extension.constData(),
+                             size_t(extension.size()))
+            == 0;
     });
-    std::sort(found.begin(), found.end());
-    QStringList names;
-    names.reserve(qsizetype(found.size()));
-    for (auto &entry : found)
-        names.append(std::move(entry.second));
+}
+} // namespace
+
+FileNames BareList(const QString &folder, const QStringList &extensions)
+{
+    QList<QByteArray> wanted;
+    for (const QString &extension : extensions)
+        wanted.append(extension.toLatin1());
+    // Each name is read once into one text, and folded once into another;
+    // ASCII names need no decoder and fold byte by byte.
+    QString text;
+    QString folded;
+    std::vector<qsizetype> ends;
+    ForEachEntry(folder, [&](const char *name) {
+        const size_t size = std::strlen(name);
+        if (IsAscii(name, size)) {
+            if (!HasExtension(name, size, wanted))
+                return;
+            text.append(QLatin1StringView(name, qsizetype(size)));
+            for (size_t i = 0; i < size; ++i)
+                folded.append(QLatin1Char(char(std::tolower(static_cast<unsigned char>(name[i])))));
+        } else {
+            const QString decoded = QFile::decodeName(name);
+            if (!extensions.isEmpty()
+                && std::none_of(extensions.begin(), extensions.end(), [&](const QString &extension) {
+                       return decoded.endsWith(extension, Qt::CaseInsensitive);
+                   }))
+                return;
+            text.append(decoded);
+            folded.append(decoded.toCaseFolded());
+        }
+        ends.push_back(text.size());
+    });
+    std::vector<qsizetype> order(ends.size());
+    for (size_t i = 0; i < order.size(); ++i)
+        order[i] = qsizetype(i);
+    const auto at = [&](const QString &of, qsizetype i) {
+        const qsizetype begin = i == 0 ? 0 : ends[size_t(i) - 1];
+        return QStringView(of).mid(begin, ends[size_t(i)] - begin);
+    };
+    std::sort(order.begin(), order.end(), [&](qsizetype a, qsizetype b) {
+        const int byFolded = at(folded, a).compare(at(folded, b));
+        return byFolded != 0 ? byFolded < 0 : at(text, a) < at(text, b);
+    });
+    FileNames names;
+    names.reserve(qsizetype(order.size()), text.size());
+    for (const qsizetype i : order)
+        names.append(at(text, i));
     return names;
 }
 

@@ -3,6 +3,8 @@
 // Small tools of the benchmark: timing, folders of files, the bare
 // baselines and the table.
 
+#include "platform/folderreader.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -54,9 +56,11 @@ void PutBack(const QString &folder, const QStringList &names, const QString &fro
 // aside).
 int CountEntries(const QString &folder, const QString &prefix = QString());
 
-// The bare baseline of a listing: the names of every entry by readdir, then
-// sorted without regard to case.
-QStringList BareReadSort(const QString &folder);
+// The least work that lists a folder as the file list does: the names of
+// its entries by readdir, those with one of `extensions` (any letter case;
+// every name when empty), ordered without regard to case and by the names
+// themselves where that ties.
+FileNames BareList(const QString &folder, const QStringList &extensions = {});
 
 // The peak resident memory of this process (VmHWM) in kB.
 long PeakMemoryKb();

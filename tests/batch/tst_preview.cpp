@@ -338,12 +338,12 @@ void TestPreview::largeSelection()
     const QAbstractItemModel *lines = s.w->List1->model();
     QCOMPARE(lines->rowCount(), LargeCount - 1);
     QCOMPARE(s.w->SelectedCount(), LargeCount - 1);
-    const qint64 start = StartValueFromText(rules.start).value_or(0);
+    const qint64 start = rules.start.toLongLong();
     for (int k : {0, 1, gap - 1, gap, LargeCount - 3, LargeCount - 2}) {
         const QString present = s.w->File1->list(k < gap ? k : k + 1);
         const qint64 counter = start + k;
         const QString expected = counter <= std::numeric_limits<qint32>::max()
-            ? ComposeName(composed, present, qint32(counter), QLocale())
+            ? ReferenceName(composed, present, counter)
             : QStringLiteral("(counter out of range)");
         QCOMPARE(lines->index(k, 0).data().toString(), present + Arrow + expected);
     }
@@ -446,7 +446,7 @@ void TestPreview::stopPrediction()
     const std::optional<ReadOnlyFolder> readOnly
         = gone == u'/' ? std::make_optional<ReadOnlyFolder>(dir.path()) : std::nullopt;
     if (readOnly && !readOnly->ok())
-        QSKIP("The folder cannot be made read-only here (root without the immutable flag).");
+        QSKIP(readOnly->lacking());
     const StopBatch batch{dir.path(), names, SelectedRows(ranges), rules, StartValueFromText(start),
                           QLocale(),  facts};
 

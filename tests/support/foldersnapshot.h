@@ -117,6 +117,56 @@ inline Rules MakeRules(int mode, const QString &prefix, bool count, const QStrin
     return rules;
 }
 
+// The names the file list shows of a folder holding `files`: its own files,
+// hidden ones aside, in order without regard to letter case. Worked out
+// from the disk's snapshot, not by the list's own reading.
+inline QStringList ListedNames(const FolderFiles &files)
+{
+    QStringList names;
+    for (auto it = files.cbegin(); it != files.cend(); ++it) {
+        if (!it.key().contains(QLatin1Char('/')) && !it.key().startsWith(QLatin1Char('.')))
+            names.append(it.key());
+    }
+    names.sort(Qt::CaseInsensitive);
+    return names;
+}
+
+// The new name of `present` with counter value `counter` under `rules`, as a
+// user reads the rules, written out apart from the program's composition so
+// that a check never shares a fault with it: the name split at its last dot,
+// every Remove in the base replaced, the prefix, base and counter placed by
+// the mode, and the letter case of the file's own name (after the last "/")
+// changed. A counter pattern is zeros after an optional blank; a negative
+// number's minus sign follows the blank; no pattern at all writes the number
+// as the counter start shows it, after a blank unless it is negative.
+inline QString ReferenceName(const RenameRules &rules, const QString &present, qint64 counter)
+{
+    const qsizetype dot = present.lastIndexOf(QLatin1Char('.'));
+    QString base = dot < 0 ? present : present.left(dot);
+    const QString extension = dot < 0 ? QString() : present.mid(dot);
+    if (!rules.remove.isEmpty())
+        base.replace(rules.remove, rules.replaceWith);
+    QString number;
+    if (rules.includeCount && rules.counterFormat.isEmpty()) {
+        number = (counter < 0 ? QString() : QStringLiteral(" ")) + QString::number(counter);
+    } else if (rules.includeCount) {
+        const bool blank = rules.counterFormat.startsWith(QLatin1Char(' '));
+        const QString zeros = rules.counterFormat.mid(blank ? 1 : 0);
+        if (zeros.count(QLatin1Char('0')) != zeros.size())
+            QTest::qFail("the reference knows counter patterns of zeros only", __FILE__, __LINE__);
+        number = QString::number(qAbs(counter)).rightJustified(zeros.size(), QLatin1Char('0'));
+        number.prepend(QLatin1String(blank ? " " : "") + QLatin1String(counter < 0 ? "-" : ""));
+    }
+    const QString name
+        = rules.prefix + (rules.prefixMode == PrefixMode::Replace ? QString() : base) + number + extension;
+    const qsizetype slash = name.lastIndexOf(QLatin1Char('/'));
+    const QString own = name.mid(slash + 1);
+    return name.left(slash + 1)
+        + (rules.caseMode == CaseMode::Upper       ? own.toUpper()
+               : rules.caseMode == CaseMode::Lower ? own.toLower()
+                                                   : own);
+}
+
 // The main window over a folder of its own, shown and made active, holding
 // the named files (a name with "/" makes its sub-folder), each with its own
 // content; the folder lies below `under` when one is given. With `ownData`
@@ -219,7 +269,8 @@ inline void Paste(QLineEdit *box, const QString &text)
 // A folder in which no name can be added, removed or changed, for as long as
 // the object lives. Root passes over permission bits, so for root the folder
 // is made immutable as well. Windows has no such folder for its owner (the
-// read-only mark of a folder is not kept), so there `ok()` is false.
+// read-only mark of a folder is not kept), so there `ok()` is false, and
+// `lacking()` says why.
 class ReadOnlyFolder {
 public:
     explicit ReadOnlyFolder(const QString &path);
@@ -227,22 +278,24 @@ public:
     ReadOnlyFolder(const ReadOnlyFolder &) = delete;
     ReadOnlyFolder &operator=(const ReadOnlyFolder &) = delete;
 
-    bool ok() const { return m_ok; }
+    bool ok() const { return m_lacking.isEmpty(); }
+    const char *lacking() const { return m_lacking.constData(); }
 
 private:
     bool setImmutable(bool on);
 
     QByteArray m_path;
-    bool m_ok = false;
+    QByteArray m_lacking;
     bool m_immutable = false;
 };
 
 #ifdef Q_OS_LINUX
 inline ReadOnlyFolder::ReadOnlyFolder(const QString &path) : m_path(QFile::encodeName(path))
 {
-    m_ok = ::chmod(m_path.constData(), 0555) == 0;
-    if (m_ok && ::geteuid() == 0)
-        m_ok = m_immutable = setImmutable(true);
+    if (::chmod(m_path.constData(), 0555) != 0)
+        m_lacking = "The folder's permissions cannot be changed here.";
+    else if (::geteuid() == 0 && !(m_immutable = setImmutable(true)))
+        m_lacking = "Root passes over permissions, and this file system takes no immutable flag.";
 }
 
 inline ReadOnlyFolder::~ReadOnlyFolder()
@@ -265,7 +318,10 @@ inline bool ReadOnlyFolder::setImmutable(bool on)
     return done;
 }
 #else
-inline ReadOnlyFolder::ReadOnlyFolder(const QString &path) : m_path(QFile::encodeName(path))
+inline ReadOnlyFolder::ReadOnlyFolder(const QString &path)
+    : m_path(QFile::encodeName(path)),
+      m_lacking("Windows keeps no folder its owner cannot change: the read-only mark of a folder keeps no "
+                "names out.")
 {
 }
 inline ReadOnlyFolder::~ReadOnlyFolder() = default;
