@@ -81,9 +81,12 @@ void SetPreviewRules(FileRenamer &w)
 // The least work that shows what the preview shows: the lines the list has
 // room for, composed under the rules the window shows now and drawn in the
 // list's font into a picture of the list's size. The files are the first
-// listed ones, all selected.
-Timed BareShowVisible(const FileRenamer &w)
+// listed ones, all selected; the preview is shown once first, for the number
+// of lines that fit.
+Timed BareShowVisible(FileRenamer &w)
 {
+    w.RefreshPreview();
+    Settle();
     const QWidget *viewport = w.List1->viewport();
     const int lines = std::min(w.File1->listCount(),
                                w.List1->indexAt(QPoint(0, viewport->height() - 1)).row() + 1);
