@@ -7,26 +7,30 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStandardPaths>
-#include <QUuid>
 
 #include <algorithm>
 #include <cctype>
 #include <string_view>
 #include <utility>
 
-// A batch file: a header line, the batch's id, kind, folder, the folder's
-// identity and the counter start, one line per move, a line with the number
-// of moves, and last the SHA-256 sum of all before it, so that a file cut
-// short or changed is never taken for a batch. Every text is UTF-8 with its
-// blanks, control characters and '%' percent-encoded, so names with blanks,
-// tabs or line breaks stay whole. The end of the run is a small file of its
-// own naming the batch's id. The batch before the last one of a folder is
-// kept until the last one has moved a file.
+// A batch file: a header (the journal's version, the batch's id, kind,
+// folder, the folder's identity, the counter start, whether file numbers
+// last, the number of moves planned), then blocks of lines: one line per
+// move, with the moved file's identity, a correction of a move's place in
+// the trash, or the end of the run with the number of moves done. The header
+// and each block end with a line "sum": the SHA-256 of the sum before it and
+// the lines since, so that a block cut short by a power cut, and everything
+// after it, is never taken for part of the batch, and a changed line spoils
+// the rest. Every text is UTF-8 with its blanks, control characters and '%'
+// percent-encoded, so names with blanks, tabs or line breaks stay whole. The
+// batch before the last one of a folder is kept until the last one has moved
+// a file.
 namespace {
 
-const QByteArray Header = "Quorlane batch journal 2";
+const QByteArray Header = "Quorlane batch journal 3";
+// The lines of the header, its sum included.
+constexpr int HeaderLines = 9;
 
 // Appends a text with the bytes that would break a line into words, '%',
 // blanks and control characters, written as %XX; the rest as it is.
@@ -64,23 +68,19 @@ QString decoded(const QByteArray &text)
     return QString::fromUtf8(QByteArray::fromPercentEncoding(text));
 }
 
-// Writes the whole file or nothing; QSaveFile syncs it to the disk before it
-// takes the file's name.
-bool writeWhole(const QString &path, const QByteArray &content)
-{
-    QSaveFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(content) == content.size() && file.commit();
-}
-
 QByteArray readWhole(const QString &path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-QByteArray sumOf(QByteArrayView content)
+// The sum that ends a block: of the sum before it and the block's lines.
+QByteArray sumOf(QByteArrayView before, QByteArrayView lines)
 {
-    return QCryptographicHash::hash(content, QCryptographicHash::Sha256).toHex();
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    hash.addData(before);
+    hash.addData(lines);
+    return hash.result().toHex();
 }
 
 // A line "key value" (the value may be empty), or nothing.
@@ -128,27 +128,77 @@ bool isTrashPlace(QStringView place)
         && QFileInfo(file.path()).fileName() == QLatin1String("files");
 }
 
-// The moves of a batch as its lines hold them: two words each for a rename,
-// three for a delete (the deletion date last).
-bool readMoves(const QList<QByteArray> &lines, JournalBatch *batch)
+bool isDate(const QString &text)
+{
+    return QDateTime::fromString(text, Qt::ISODate).isValid();
+}
+
+QByteArray moveLine(const JournalBatch &batch, qsizetype k)
+{
+    QByteArray line = "move ";
+    appendEncoded(line, batch.from.at(k));
+    line += ' ';
+    appendEncoded(line, batch.to.at(k));
+    line += ' ' + batch.identities.at(size_t(k)).toText();
+    if (batch.kind == JournalBatch::Kind::Delete) {
+        line += ' ';
+        appendEncoded(line, batch.deletedAt.value(k));
+    }
+    return line + '\n';
+}
+
+// The lines of a block, each checked; false at the first that a batch of
+// this kind cannot hold. A place given again rewrites the move's place.
+bool readBlock(const QList<QByteArray> &lines, JournalBatch *batch)
 {
     const bool rename = batch->kind == JournalBatch::Kind::Rename;
+    std::vector<QString> places;
     for (const QByteArray &line : lines) {
         const QList<QByteArray> words = line.split(' ');
-        if (words.size() != (rename ? 3 : 4) || words.first() != "move")
-            return false;
-        const QString from = decoded(words.at(1));
-        const QString to = decoded(words.at(2));
-        if (!isPlainName(from) || !(rename ? isWithinFolder(to) : isTrashPlace(to)))
-            return false;
-        batch->from.append(from);
-        batch->to.append(to);
-        if (!rename) {
-            batch->deletedAt.append(decoded(words.at(3)));
-            if (!QDateTime::fromString(batch->deletedAt.last(), Qt::ISODate).isValid())
+        if (words.first() == "end" && words.size() == 2 && !batch->done) {
+            bool ok = false;
+            const int done = words.at(1).toInt(&ok);
+            if (!ok || done < 0 || done > batch->from.size())
                 return false;
+            batch->done = done;
+        } else if (words.first() == "move" && words.size() == (rename ? 4 : 5) && !batch->done
+                   && batch->from.size() < batch->planned) {
+            const QString from = decoded(words.at(1));
+            const QString to = decoded(words.at(2));
+            const std::optional<FileIdentity> identity = FileIdentity::fromText(words.at(3));
+            if (!isPlainName(from) || !(rename ? isWithinFolder(to) : isTrashPlace(to)) || !identity)
+                return false;
+            batch->from.append(from);
+            batch->to.append(to);
+            batch->identities.push_back(*identity);
+            if (!rename) {
+                batch->deletedAt.append(decoded(words.at(4)));
+                if (!isDate(batch->deletedAt.last()))
+                    return false;
+            }
+        } else if (words.first() == "place" && words.size() == 4 && !rename) {
+            bool ok = false;
+            const qsizetype k = words.at(1).toLongLong(&ok);
+            const QString to = decoded(words.at(2));
+            const QString date = decoded(words.at(3));
+            if (!ok || k < 0 || k >= batch->from.size() || !isTrashPlace(to) || !isDate(date))
+                return false;
+            // The names are kept one after another, so a new place is
+            // written in once the block is read.
+            places.resize(size_t(batch->from.size()));
+            places[size_t(k)] = to;
+            batch->deletedAt[k] = date;
+        } else {
+            return false;
         }
     }
+    if (places.empty())
+        return true;
+    FileNames to;
+    for (qsizetype k = 0; k < batch->to.size(); ++k)
+        to.append(size_t(k) < places.size() && !places[size_t(k)].isEmpty() ? QStringView(places[size_t(k)])
+                                                                            : batch->to.at(k));
+    batch->to = to;
     return true;
 }
 
@@ -159,12 +209,20 @@ QString JournalBatch::temporaryName(qsizetype k) const
     return QStringLiteral("quorlane-%1-%2.tmp").arg(QString::fromLatin1(id)).arg(k);
 }
 
+bool JournalBatch::moved(qsizetype k, const QString &path) const
+{
+    const std::optional<FileIdentity> now = IdentityOf(path);
+    return now && SameFile(identities.at(size_t(k)), *now, numbersLast);
+}
+
 BatchJournal::BatchJournal(QString location) : m_location(std::move(location))
 {
     if (m_location.isEmpty())
         m_location = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation)
             + QLatin1String("/journal");
 }
+
+BatchJournal::~BatchJournal() = default;
 
 QString BatchJournal::fileOf(const QString &folder, const char *suffix) const
 {
@@ -173,132 +231,210 @@ QString BatchJournal::fileOf(const QString &folder, const char *suffix) const
     return m_location + QLatin1Char('/') + QLatin1String(key) + QLatin1String(suffix);
 }
 
-bool BatchJournal::write(const JournalBatch &batch)
+// A lock whose program has ended is taken over; one held by a program that
+// still runs is never, however long its batch takes.
+bool BatchJournal::lock(const QString &folder, QString *error)
 {
-    // The end of an earlier batch must never count for this one; the batch
-    // before stays at hand until this one has moved a file.
-    m_id.clear();
-    // A batch that runs without its journal leaves the batch before
-    // describing files it may have moved: that one is dropped.
-    const QByteArray identity = FolderIdentity(batch.folder);
-    if (identity.isEmpty() || !QDir().mkpath(m_location)) {
-        forget(batch.folder);
+    if (m_lock && m_folder == folder)
+        return true;
+    release();
+    if (!MakePrivateFolder(m_location)) {
+        *error = QStringLiteral("The folder %1 cannot be made.").arg(QDir::toNativeSeparators(m_location));
         return false;
     }
-    QFile::remove(fileOf(batch.folder, ".prev"));
-    QFile::remove(fileOf(batch.folder, ".prevend"));
-    QFile::rename(fileOf(batch.folder, ".batch"), fileOf(batch.folder, ".prev"));
-    QFile::rename(fileOf(batch.folder, ".end"), fileOf(batch.folder, ".prevend"));
-    QFile::remove(fileOf(batch.folder, ".end"));
-    m_folder = batch.folder;
-    m_id = batch.id;
-    const bool rename = batch.kind == JournalBatch::Kind::Rename;
-    QByteArray content;
-    content.reserve(3 * (batch.from.characters() + batch.to.characters()) + 8 * batch.from.size() + 1024);
-    content += Header + "\nid " + m_id + '\n';
-    content += rename ? "kind rename\n" : "kind delete\n";
-    content += "folder ";
-    appendEncoded(content, batch.folder);
-    content += "\nplace ";
-    appendEncoded(content, QString::fromUtf8(identity));
-    content += "\ncounter ";
-    appendEncoded(content, batch.counterStart);
-    for (qsizetype k = 0; k < batch.from.size(); ++k) {
-        content += "\nmove ";
-        appendEncoded(content, batch.from.at(k));
-        content += ' ';
-        appendEncoded(content, batch.to.at(k));
-        if (!rename) {
-            content += ' ';
-            appendEncoded(content, batch.deletedAt.value(k));
-        }
+    auto lock = std::make_unique<QLockFile>(fileOf(folder, ".lock"));
+    lock->setStaleLockTime(0);
+    if (!lock->tryLock(0)) {
+        *error = lock->error() == QLockFile::LockFailedError
+            ? QStringLiteral("Another Quorlane is renaming or deleting files in this folder; try again when "
+                             "it has finished.")
+            : QStringLiteral("The lock file %1 cannot be made.")
+                  .arg(QDir::toNativeSeparators(fileOf(folder, ".lock")));
+        return false;
     }
-    content += "\nmoves " + QByteArray::number(batch.from.size()) + '\n';
-    content += "sum " + sumOf(content) + '\n';
-    if (!writeWhole(fileOf(batch.folder, ".batch"), content)) {
-        m_id.clear();
-        forget(batch.folder);
+    m_lock = std::move(lock);
+    m_folder = folder;
+    return true;
+}
+
+void BatchJournal::release()
+{
+    QString ignored;
+    if (m_file.isOpen())
+        m_file.close(&ignored);
+    m_lock.reset();
+}
+
+bool BatchJournal::begin(const JournalBatch &batch, QString *error)
+{
+    const QByteArray identity = FolderIdentity(batch.folder);
+    if (identity.isEmpty()) {
+        *error = QStringLiteral("The folder %1 is not there.").arg(QDir::toNativeSeparators(batch.folder));
+        return false;
+    }
+    if (!lock(batch.folder, error))
+        return false;
+    const QString current = fileOf(batch.folder, ".batch");
+    const QString before = fileOf(batch.folder, ".prev");
+    QFile::remove(before);
+    if (QFileInfo::exists(current) && !QFile::rename(current, before)) {
+        *error = QStringLiteral("The journal %1 cannot be renamed.").arg(QDir::toNativeSeparators(current));
+        release();
+        return false;
+    }
+    QByteArray header;
+    header += Header + "\nid " + batch.id + '\n';
+    header += batch.kind == JournalBatch::Kind::Rename ? "kind rename\n" : "kind delete\n";
+    header += "folder ";
+    appendEncoded(header, batch.folder);
+    header += "\nplace ";
+    appendEncoded(header, QString::fromUtf8(identity));
+    header += "\ncounter ";
+    appendEncoded(header, batch.counterStart);
+    header += batch.numbersLast ? "\nnumbers lasting\n" : "\nnumbers not-lasting\n";
+    header += "moves " + QByteArray::number(batch.planned) + '\n';
+    m_sum.clear();
+    // The new journal's name is on the disk with its header before any file
+    // moves, and so is the old one's new name.
+    if (!m_file.create(current, error) || !appendBlock(header, error) || !SyncFolder(m_location)) {
+        if (error->isEmpty())
+            *error = QStringLiteral("The folder %1 cannot be synced.").arg(QDir::toNativeSeparators(m_location));
+        QString ignored;
+        m_file.close(&ignored);
+        QFile::remove(current);
+        QFile::rename(before, current);
+        release();
         return false;
     }
     keepNewest();
-    if (batch.done)
-        return recordEnd(*batch.done);
     return true;
 }
 
-bool BatchJournal::recordEnd(int done)
+bool BatchJournal::appendBlock(const QByteArray &lines, QString *error)
 {
-    if (m_id.isEmpty() || !writeWhole(fileOf(m_folder, ".end"), m_id + ' ' + QByteArray::number(done) + '\n'))
+    const QByteArray sum = sumOf(m_sum, lines);
+    if (!m_file.append(lines + "sum " + sum + '\n', error) || !m_file.sync(error))
         return false;
-    QFile::remove(fileOf(m_folder, ".prev"));
-    QFile::remove(fileOf(m_folder, ".prevend"));
+    m_sum = sum;
     return true;
 }
 
-// The batch before comes back as the folder's last one, if there is one.
+bool BatchJournal::add(const JournalBatch &batch, qsizetype first, qsizetype last, QString *error)
+{
+    QByteArray lines;
+    lines.reserve(3 * (last - first) * 32);
+    for (qsizetype k = first; k < last; ++k)
+        lines += moveLine(batch, k);
+    return appendBlock(lines, error);
+}
+
+bool BatchJournal::movePlace(const JournalBatch &batch, qsizetype k, QString *error)
+{
+    QByteArray line = "place " + QByteArray::number(k) + ' ';
+    appendEncoded(line, batch.to.at(k));
+    line += ' ';
+    appendEncoded(line, batch.deletedAt.value(k));
+    return appendBlock(line + '\n', error);
+}
+
+// A lost end costs nothing but a look at the files, so a failure to write it
+// is let be.
+void BatchJournal::end(int done)
+{
+    QString ignored;
+    if (m_file.isOpen())
+        appendBlock("end " + QByteArray::number(done) + '\n', &ignored);
+    if (done > 0)
+        QFile::remove(fileOf(m_folder, ".prev"));
+    release();
+}
+
 void BatchJournal::withdraw()
 {
-    if (m_id.isEmpty())
+    QString ignored;
+    if (m_file.isOpen()) {
+        m_file.close(&ignored);
+        QFile::remove(fileOf(m_folder, ".batch"));
+        QFile::rename(fileOf(m_folder, ".prev"), fileOf(m_folder, ".batch"));
+    }
+    release();
+}
+
+void BatchJournal::keepOnly(const JournalBatch &batch)
+{
+    QString ignored;
+    if (batch.from.size() == 0 || !begin(batch, &ignored) || !add(batch, 0, batch.from.size(), &ignored)) {
+        release();
+        QFile::remove(fileOf(batch.folder, ".batch"));
+        QFile::remove(fileOf(batch.folder, ".prev"));
         return;
-    m_id.clear();
-    QFile::remove(fileOf(m_folder, ".end"));
-    QFile::remove(fileOf(m_folder, ".batch"));
-    QFile::rename(fileOf(m_folder, ".prevend"), fileOf(m_folder, ".end"));
-    QFile::rename(fileOf(m_folder, ".prev"), fileOf(m_folder, ".batch"));
+    }
+    end(int(batch.from.size()));
+    QFile::remove(fileOf(batch.folder, ".prev"));
 }
 
 std::optional<JournalBatch> BatchJournal::last(const QString &folder) const
 {
     const QByteArray content = readWhole(fileOf(folder, ".batch"));
-    const qsizetype sumAt = content.lastIndexOf("\nsum ") + 1;
-    if (sumAt <= 0 || content.mid(sumAt) != "sum " + sumOf(QByteArrayView(content).first(sumAt)) + '\n')
+    QList<QByteArray> lines = content.split('\n');
+    if (lines.size() < HeaderLines + 1 || lines.first() != Header)
         return std::nullopt;
-    // header, id, kind, folder, place, counter, the moves, their number
-    const QList<QByteArray> lines = content.left(sumAt - 1).split('\n');
-    if (lines.size() < 7 || lines.first() != Header)
-        return std::nullopt;
+    // header: version, id, kind, folder, place, counter, numbers, moves, sum
     JournalBatch batch;
     const std::optional<QByteArray> id = valueOf(lines.at(1), "id");
     const std::optional<QByteArray> kind = valueOf(lines.at(2), "kind");
     const std::optional<QByteArray> folderLine = valueOf(lines.at(3), "folder");
     const std::optional<QByteArray> place = valueOf(lines.at(4), "place");
     const std::optional<QByteArray> counter = valueOf(lines.at(5), "counter");
-    const std::optional<QByteArray> count = valueOf(lines.last(), "moves");
+    const std::optional<QByteArray> numbers = valueOf(lines.at(6), "numbers");
+    const std::optional<QByteArray> planned = valueOf(lines.at(7), "moves");
+    bool counted = false;
     if (!id || id->size() != 32 || !isHex(*id) || !kind || (*kind != "rename" && *kind != "delete")
-        || !folderLine || decoded(*folderLine) != folder || !place || !counter || !count)
+        || !folderLine || decoded(*folderLine) != folder || !place || !counter || !numbers
+        || (*numbers != "lasting" && *numbers != "not-lasting") || !planned)
         return std::nullopt;
     batch.id = *id;
     batch.kind = *kind == "rename" ? JournalBatch::Kind::Rename : JournalBatch::Kind::Delete;
     batch.folder = folder;
     batch.counterStart = decoded(*counter);
-    bool numbered = false;
-    if (!readMoves(lines.mid(6, lines.size() - 7), &batch)
-        || count->toLongLong(&numbered) != batch.from.size() || !numbered)
+    batch.numbersLast = *numbers == "lasting";
+    batch.planned = planned->toLongLong(&counted);
+    if (!counted || batch.planned < 0)
+        return std::nullopt;
+
+    // Block after block while each sum holds; the first that does not, cut
+    // short by a power cut or changed, ends what is read. A block whose sum
+    // holds but whose lines no batch of this folder can hold was made to
+    // fit: the whole journal is refused.
+    QByteArray sum;
+    qsizetype blockStart = 0;
+    qsizetype at = 0;
+    int blocks = 0;
+    for (int i = 0; i < lines.size(); ++i) {
+        const qsizetype lineEnd = at + lines.at(i).size() + 1;
+        if (lineEnd > content.size())
+            break; // a last line without its line break was cut short
+        if (lines.at(i).startsWith("sum ")) {
+            const QByteArrayView block = QByteArrayView(content).sliced(blockStart, at - blockStart);
+            if (lines.at(i).mid(4) != sumOf(sum, block))
+                break;
+            if (blocks == 0 && i != HeaderLines - 1)
+                return std::nullopt;
+            if (blocks > 0 && !readBlock(lines.mid(i - block.count('\n'), block.count('\n')), &batch))
+                return std::nullopt;
+            sum = lines.at(i).mid(4);
+            ++blocks;
+            blockStart = lineEnd;
+        }
+        at = lineEnd;
+    }
+    if (blocks == 0)
         return std::nullopt;
     // Another volume or folder at this path now is not the batch's folder.
     const QByteArray identity = FolderIdentity(folder);
     if (identity.isEmpty() || decoded(*place) != QString::fromUtf8(identity))
         return std::nullopt;
-
-    // No end: the run never recorded it. An end of another batch, or one out
-    // of range, is a damaged journal.
-    if (!QFileInfo::exists(fileOf(folder, ".end")))
-        return batch;
-    const QList<QByteArray> end = readWhole(fileOf(folder, ".end")).split(' ');
-    bool ok = false;
-    const int done = end.size() == 2 && end.at(0) == batch.id && end.at(1).endsWith('\n')
-        ? end.at(1).chopped(1).toInt(&ok)
-        : -1;
-    if (!ok || done < 0 || done > batch.from.size())
-        return std::nullopt;
-    batch.done = done;
     return batch;
-}
-
-void BatchJournal::forget(const QString &folder)
-{
-    for (const char *suffix : {".batch", ".end", ".prev", ".prevend"})
-        QFile::remove(fileOf(folder, suffix));
 }
 
 // One batch per folder, and only for the folders used last: the journal never
@@ -308,7 +444,7 @@ void BatchJournal::keepNewest() const
     const QFileInfoList batches
         = QDir(m_location).entryInfoList({QStringLiteral("*.batch")}, QDir::Files, QDir::Time);
     for (qsizetype i = MaxFolders; i < batches.size(); ++i) {
-        for (const char *suffix : {".batch", ".end", ".prev", ".prevend"})
+        for (const char *suffix : {".batch", ".prev"})
             QFile::remove(batches.at(i).path() + QLatin1Char('/') + batches.at(i).completeBaseName()
                           + QLatin1String(suffix));
     }

@@ -1,19 +1,43 @@
 // Taking a batch back: the last rename or delete of the folder shown, as the
 // journal keeps it. Files move back last first, by the same never-replacing
-// move as the runs; a file whose name another file took meanwhile stays
-// where it is, and one message at the end names every such file.
+// move as the runs, and only a file that is the very one the batch moved: a
+// file another program put under its new name, or one reached through a
+// folder that is a link now, stays where it is. One message at the end names
+// every file that stayed; those still away are offered again.
+#include "batch/batchrunner.h"
 #include "platform/platformservices.h"
 #include "window/filelist.h"
 #include "window/filerenamer.h"
 #include "window/previewlist.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QLineEdit>
 
 namespace {
 
 // Files named in the message, at most; the rest are counted.
 constexpr int MaxNamed = 10;
+
+// A change of the letter case alone, which names one file where names ignore
+// case: the folder's own listing tells which spelling is there.
+bool caseOnly(QStringView present, QStringView wanted)
+{
+    return present != wanted && present.compare(wanted, Qt::CaseInsensitive) == 0;
+}
+
+// The first folder part of a new name that is a link now, if any.
+QString linkIn(const QString &folder, QStringView newName)
+{
+    const QList<QStringView> parts = newName.split(u'/');
+    QString path = folder;
+    for (qsizetype i = 0; i + 1 < parts.size(); ++i) {
+        path = FullPath(path, parts.at(i));
+        if (QFileInfo(path).isSymLink())
+            return QDir::toNativeSeparators(path);
+    }
+    return {};
+}
 
 } // namespace
 
@@ -34,26 +58,29 @@ std::optional<JournalBatch> FileRenamer::UndoableBatch() const
 }
 
 // As the run recorded at its end; for a run that never did (the program was
-// killed, the machine went off), as the disk shows it. A run stops at its
-// first failure, so the files it moved are the first ones of the batch: the
-// last move whose new name is there and whose present name is not tells how
-// many. Where names ignore letter case, a new name that differs from the
-// present one only in case is looked for in the folder's own listing.
+// killed, the machine went off), as the files themselves show it. A rename
+// stops at its first failure, so the files it moved are the first ones of
+// the batch: the last move whose file is at its new name tells how many. A
+// delete goes on past a failure: each file in the trash counts.
 int FileRenamer::MovesDone(const JournalBatch &batch) const
 {
     if (batch.done)
         return *batch.done;
+    if (batch.kind == JournalBatch::Kind::Delete) {
+        int inTrash = 0;
+        for (qsizetype k = 0; k < batch.from.size(); ++k)
+            inTrash += batch.moved(k, batch.to.at(k).toString()) ? 1 : 0;
+        return inTrash;
+    }
     std::optional<QSet<QString>> listed;
     for (qsizetype k = batch.from.size() - 1; k >= 0; --k) {
         const QStringView present = batch.from.at(k);
         const QStringView wanted = batch.to.at(k);
-        bool moved = false;
-        if (present != wanted && present.compare(wanted, Qt::CaseInsensitive) == 0) {
+        bool moved = batch.moved(k, FullPath(batch.folder, wanted));
+        if (moved && caseOnly(present, wanted)) {
             if (!listed)
                 listed = ListEveryName(batch.folder);
             moved = listed->contains(wanted.toString()) && !listed->contains(present.toString());
-        } else {
-            moved = OnDisk(FullPath(batch.folder, wanted)) && !OnDisk(FullPath(batch.folder, present));
         }
         if (moved)
             return int(k) + 1;
@@ -70,7 +97,7 @@ QString FileRenamer::StrandedAt(const JournalBatch &batch, int done) const
     if (batch.kind != JournalBatch::Kind::Rename || done >= batch.from.size())
         return {};
     const QString temporary = FullPath(batch.folder, batch.temporaryName(done));
-    return OnDisk(temporary) ? temporary : QString();
+    return batch.moved(done, temporary) ? temporary : QString();
 }
 
 QString FileRenamer::UndoText(const JournalBatch &batch, int files)
@@ -83,37 +110,93 @@ QString FileRenamer::UndoText(const JournalBatch &batch, int files)
 
 void FileRenamer::UndoLastBatch()
 {
-    const std::optional<JournalBatch> batch = UndoableBatch();
-    if (!batch)
+    const std::optional<JournalBatch> found = UndoableBatch();
+    if (!found)
         return;
-    const bool rename = batch->kind == JournalBatch::Kind::Rename;
-    const QString &folder = batch->folder;
-    m_services.pointer->set(Pointer::Busy);
-    QStringList stayed;
-    const int done = MovesDone(*batch);
-    const QString stranded = StrandedAt(*batch, done);
-    for (int k = stranded.isEmpty() ? done - 1 : done; k >= 0; --k) {
-        const QString path = FullPath(folder, batch->from.at(k));
-        const QString place = k == done ? stranded
-            : rename                    ? FullPath(folder, batch->to.at(k))
-                                        : batch->to.at(k).toString();
-        const MoveResult result = rename
-            ? m_services.rename->rename(place, path)
-            : m_services.trash->restore({place, batch->deletedAt.value(k)}, path);
-        if (result.done)
-            continue;
-        QString reason = OnDisk(path) && OnDisk(place)
-            ? QStringLiteral("%1 is taken by another file").arg(batch->from.at(k))
-            : result.error;
-        if (!result.strandedAt.isEmpty())
-            reason += QLatin1String("; the file is now ") + QDir::toNativeSeparators(result.strandedAt);
-        stayed.append(QDir::toNativeSeparators(place) + QLatin1String(": ") + reason);
+    const JournalBatch &batch = *found;
+    const bool rename = batch.kind == JournalBatch::Kind::Rename;
+    const QString &folder = batch.folder;
+    QString error;
+    if (!m_journal.lock(folder, &error)) {
+        m_services.messageBox->show(error, MsgBox::Ok | MsgBox::IconExclamation, QStringLiteral("Quorlane"));
+        return;
     }
-    m_journal.forget(folder);
+    m_services.pointer->set(Pointer::Busy);
+    // A rename takes back its first moves, the one left halfway too; a
+    // delete every move, each checked.
+    const int done = rename ? MovesDone(batch) : int(batch.from.size());
+    const QString stranded = StrandedAt(batch, done);
+    const int count = rename ? done + (stranded.isEmpty() ? 0 : 1) : done;
+    QStringList stayed;
+    std::vector<bool> away(size_t(batch.from.size()), false); // still away after the undo
+    std::optional<QSet<QString>> listed;
+    BatchRunner runner(this, *m_services.progress);
+    // Where the k-th move left its file, as a path and as the journal names
+    // it: the file left halfway is at its temporary name.
+    const auto newNameOf = [&](int k) {
+        return !stranded.isEmpty() && k == done ? batch.temporaryName(k) : batch.to.at(k).toString();
+    };
+    const auto placeOf = [&](int k) { return rename ? FullPath(folder, newNameOf(k)) : newNameOf(k); };
+    const int walked = runner.run(QStringLiteral("Undoing %1 of %2"), count, [&](int step) {
+        const int k = count - 1 - step;
+        const QString path = FullPath(folder, batch.from.at(k));
+        const QString place = placeOf(k);
+        const QString link = rename ? linkIn(folder, batch.to.at(k)) : QString();
+        QString reason;
+        if (!link.isEmpty()) {
+            reason = QStringLiteral("the folder %1 is a link now").arg(link);
+        } else if (!batch.moved(k, place)) {
+            // A file already back under its name is left as it is.
+            if (batch.moved(k, path))
+                return true;
+            reason = OnDisk(place) ? QStringLiteral("this is not the file the batch moved")
+                                   : QStringLiteral("the file is no longer there");
+        } else if (rename && place != stranded && caseOnly(batch.from.at(k), batch.to.at(k))) {
+            if (!listed)
+                listed = ListEveryName(folder);
+            if (!listed->contains(batch.to.at(k).toString()))
+                return true; // its present spelling is back
+        }
+        if (reason.isEmpty()) {
+            const MoveResult result = rename
+                ? m_services.rename->rename(place, path)
+                : m_services.trash->restore({place, batch.deletedAt.value(k)}, path);
+            if (result.done)
+                return true;
+            away[size_t(k)] = batch.moved(k, place);
+            reason = OnDisk(path) && OnDisk(place)
+                ? QStringLiteral("%1 is taken by another file").arg(batch.from.at(k))
+                : result.error;
+            if (!result.strandedAt.isEmpty())
+                reason += QLatin1String("; the file is now ") + QDir::toNativeSeparators(result.strandedAt);
+        }
+        stayed.append(QDir::toNativeSeparators(place) + QLatin1String(": ") + reason);
+        return true;
+    });
+    if (walked < count)
+        stayed.append(QStringLiteral("Stopped at your request: %1 of %2 files went back.").arg(walked).arg(count));
+
+    // What is still away stays offered: those that could not go back, and
+    // those a stop left; a file left halfway is offered by the temporary
+    // name it has.
+    JournalBatch remaining{batch.kind, folder, batch.counterStart, {}, {}, std::nullopt};
+    remaining.numbersLast = batch.numbersLast;
+    for (int k = 0; k < count; ++k) {
+        const bool left = k < count - walked && batch.moved(k, placeOf(k));
+        if (!away[size_t(k)] && !left)
+            continue;
+        remaining.from.append(batch.from.at(k));
+        remaining.to.append(newNameOf(k));
+        remaining.identities.push_back(batch.identities.at(size_t(k)));
+        if (!rename)
+            remaining.deletedAt.append(batch.deletedAt.value(k));
+    }
+    remaining.planned = remaining.from.size();
+    m_journal.keepOnly(remaining);
 
     File1->refresh();
     if (rename)
-        CounterStart->setText(batch->counterStart);
+        CounterStart->setText(batch.counterStart);
     List1->clear();
     m_services.pointer->set(Pointer::Arrow);
     if (stayed.isEmpty())

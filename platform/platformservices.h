@@ -7,6 +7,7 @@
 #include "platform/listtabstops.h"
 #include "platform/messageboxservice.h"
 #include "platform/renameservice.h"
+#include "platform/runprogress.h"
 #include "platform/settingsstore.h"
 #include "platform/trashservice.h"
 #include "platform/windowlifecycle.h"
@@ -23,4 +24,5 @@ struct PlatformServices {
     std::unique_ptr<SettingsStore> settings = std::make_unique<QtSettingsStore>();
     std::unique_ptr<RenameService> rename = std::make_unique<NativeRenameService>();
     std::unique_ptr<TrashService> trash = std::make_unique<QtTrashService>();
+    std::unique_ptr<RunProgress> progress = std::make_unique<QtRunProgress>();
 };

@@ -271,20 +271,20 @@ QString nameOf(const QString &path)
     return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
 }
 
-// The new name is made as a second name of the file, which fails when the
-// name is taken, and only then is the present name removed. The name is
-// checked free first, so that an existing second name of the same file is
-// never taken for a link just made.
+// The new name is made as a second name of the file, which the system
+// refuses when the name is taken, and only then is the present name removed.
+// A link refused because the name is taken is never taken for a link made,
+// even when that name is a second name of the same file already: the move
+// fails, and both names stay.
 MoveResult linkThenUnlink(const QString &from, const QString &to, bool *linked)
 {
     const QByteArray src = QFile::encodeName(from);
     const QByteArray dst = QFile::encodeName(to);
-    if (const int taken = absence(to))
-        return failed(taken);
     if (::link(src.constData(), dst.constData()) != 0) {
         const int error = errno;
-        // A link reported failed that was made all the same counts as made.
-        if (!sameFile(from, to))
+        // A link reported failed for another reason that was made all the
+        // same counts as made.
+        if (error == EEXIST || !sameFile(from, to))
             return failed(error);
     }
     *linked = true;
@@ -425,6 +425,7 @@ MoveResult SafeMove::throughTemporary(Volume &volume, const QString &from, const
 
 MoveResult SafeMove::move(const QString &from, const QString &to, const QString &temporary)
 {
+    const std::lock_guard<std::mutex> hold(m_lock);
     const qsizetype slash = to.lastIndexOf(QLatin1Char('/'));
     const QStringView folder = slash <= 0 ? QStringView(u"/") : QStringView(to).left(slash);
     const QStringView newName = QStringView(to).mid(slash + 1);
@@ -494,6 +495,7 @@ bool namesIgnoreCase(const QString &folder)
 
 VolumeFacts SafeMove::facts(const QString &folder)
 {
+    const std::lock_guard<std::mutex> hold(m_lock);
     VolumeFacts facts;
     int error = 0;
     const Volume *volume = volumeOf(folder, &error);

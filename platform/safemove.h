@@ -5,6 +5,7 @@
 #include <QString>
 
 #include <map>
+#include <mutex>
 #include <utility>
 
 // FAT, exFAT and NTFS-like volumes: their names refuse < > : " \ | ? * and
@@ -51,7 +52,7 @@ WindowsName WindowsNameFate(QStringView name);
 // characters its names may hold) is learned once and kept here, so one
 // object serves every file of a batch. A failure never removes the last name
 // of a file: every step that reports an error is checked on disk before
-// anything is undone.
+// anything is undone. A batch may move its files on a thread of its own.
 class SafeMove {
 public:
     // `temporary`, when given, is the name a change of letter case alone
@@ -76,6 +77,7 @@ private:
     MoveResult moveBy(Volume &volume, const QString &from, const QString &to);
     MoveResult throughTemporary(Volume &volume, const QString &from, const QString &to, QString temporary);
 
+    std::mutex m_lock; // over what is learned of the volumes
     std::map<std::pair<quint64, QByteArray>, Volume> m_volumes; // by device number and type
     // The folder of the last move and its volume, trusted for a second.
     QString m_lastFolder;

@@ -1,5 +1,6 @@
 #include "platform/trashservice.h"
 
+#include "platform/durablefile.h"
 #include "platform/folderreader.h"
 
 #include <QDir>
@@ -29,10 +30,6 @@
 namespace {
 
 #if defined(Q_OS_UNIX) && !defined(Q_OS_DARWIN)
-
-// Names of one original name that the trash may hold before the next file of
-// that name is refused.
-constexpr int MaxSameName = 10000;
 
 QString systemError(int error)
 {
@@ -125,10 +122,8 @@ bool usersAlone(const QString &folder, bool ownersKept)
         && (!ownersKept || (st.st_uid == ::getuid() && (st.st_mode & 077) == 0));
 }
 
-// A trash folder, the folder its records' paths are relative to (none for
-// the home trash, whose records hold whole paths), the folders that this
-// attempt made for it, and why none can be had.
-struct Trash {
+// What a volume's trash is, or why none can be had.
+struct VolumeTrash {
     QString path;
     QString top;
     QStringList made;
@@ -139,9 +134,9 @@ struct Trash {
 // $topdir/.Trash is a real folder with the sticky bit, otherwise
 // $topdir/.Trash-$uid; either only while it is the user's alone. Its path is
 // empty when neither can be had.
-Trash volumeTrash(const QString &folder)
+VolumeTrash volumeTrash(const QString &folder)
 {
-    Trash trash;
+    VolumeTrash trash;
     trash.top = topOf(folder);
     if (trash.top.isEmpty()) {
         trash.refused = QStringLiteral("No trash can be made on the drive of this file.");
@@ -172,13 +167,13 @@ Trash volumeTrash(const QString &folder)
 // The trash a place in its files/ belongs to: the home trash, or a volume's
 // .Trash-$uid or .Trash/$uid, with the top its records are relative to. Its
 // path is empty for any other place.
-Trash trashOf(const QString &place)
+VolumeTrash trashOf(const QString &place)
 {
     const QFileInfo file(place);
     const QFileInfo files(file.absolutePath());
     const QString folder = files.absolutePath();
     const QString uid = QString::number(::getuid());
-    Trash trash;
+    VolumeTrash trash;
     if (!file.isAbsolute() || files.fileName() != QLatin1String("files") || file.fileName().isEmpty())
         return trash;
     if (folder == QDir::cleanPath(homeTrash())) {
@@ -222,11 +217,11 @@ bool writeAll(int fd, const QByteArray &data)
 // The path a record holds: relative to the trash's top folder when the file
 // lies below it, so that a card mounted elsewhere can still be restored, and
 // the whole path otherwise. The file system's bytes, escaped as in URLs.
-QByteArray recordedPath(const Trash &trash, const QFileInfo &file)
+QByteArray recordedPath(const QString &trashTop, const QFileInfo &file)
 {
     QString path = file.absoluteFilePath();
-    if (!trash.top.isEmpty()) {
-        const QString top = trash.top.endsWith(QLatin1Char('/')) ? trash.top : trash.top + QLatin1Char('/');
+    if (!trashTop.isEmpty()) {
+        const QString top = trashTop.endsWith(QLatin1Char('/')) ? trashTop : trashTop + QLatin1Char('/');
         const QString real
             = QFileInfo(file.absolutePath()).canonicalFilePath() + QLatin1Char('/') + file.fileName();
         if (real.startsWith(top))
@@ -242,115 +237,245 @@ QString recordOf(const QString &place)
         + QLatin1String(".trashinfo");
 }
 
-// The freedesktop trash's order: the record is made first, under a name that
-// no other record has (made so that it fails when one exists), then the file
-// takes that name in files/ without replacing anything. A failure removes the
-// record again, unless the file did reach files/, and every folder this
-// attempt made. Done, `trashed` says where the file lies and when it came.
-MoveResult moveIntoTrash(SafeMove &move, Trash &trash, const QString &path, TrashedFile *trashed)
+#endif
+
+} // namespace
+
+namespace {
+
+// Names of one original name that the trash may hold before the next file
+// of that name is refused.
+constexpr int MaxSameName = 10000;
+
+// Why a file cannot go to the trash before anything is tried: empty when it
+// can.
+QString refusal(const QString &path)
 {
+    // A NUL ends a path for the system's calls, which would then act on
+    // another file than the one named.
+    if (path.contains(QChar(0)))
+        return QStringLiteral("A file name cannot hold the character NUL.");
+    if (!OnDisk(path))
+        return QStringLiteral("The file does not exist.");
+    return {};
+}
+
+} // namespace
+
+bool TrashService::moveToTrash(const QString &path, QString *error, TrashedFile *trashed)
+{
+    TrashedFile place;
     MoveResult result;
-    const QString files = trash.path + QLatin1String("/files");
-    const QString info = trash.path + QLatin1String("/info");
-    if (!makeTrashFolder(files, &trash.made) || !makeTrashFolder(info, &trash.made)) {
-        result.error = QStringLiteral("The trash folder %1 cannot be written.")
-                           .arg(QDir::toNativeSeparators(trash.path));
-        return result;
+    if (prepare(path, &place, error)) {
+        if (syncPrepared(error)) {
+            result = complete(path, place);
+            while (!result.done && prepareAnew(path, &place, error))
+                result = complete(path, place);
+            if (!result.done && error->isEmpty())
+                *error = result.error;
+        } else {
+            unprepare(place);
+        }
     }
+    endBatch();
+    if (result.done && trashed)
+        *trashed = place;
+    return result.done;
+}
+
+#if defined(Q_OS_UNIX) && !defined(Q_OS_DARWIN)
+
+// Qt's own move loops for ever when the trash's record cannot be made (a
+// long name, a trash that cannot be written), so the trash is written here
+// by its rules: the home trash for a file on its file system, the trash at
+// the top of the file's volume for any other, and for a file on another
+// mount of the home's file system (a bind mount), which the system refuses
+// to move between mounts. Its order: the record first, under a name no other
+// record has, then the file takes that name in files/ without replacing
+// anything.
+bool QtTrashService::prepare(const QString &path, TrashedFile *trashed, QString *error)
+{
+    *error = refusal(path);
+    if (!error->isEmpty())
+        return false;
+    const QString folder = QFileInfo(path).absolutePath();
+    if (!findTrash(folder, false, error))
+        return false;
+    if (makeRecord(path, 1, trashed, error))
+        return true;
+    forgetTrash();
+    return false;
+}
+
+// The trash for the files of `folder`, found once: the home trash where the
+// folder lies on the home's file system (unless `volume`), else the trash at
+// the top of its volume. Its files/ and info/ are made when missing.
+bool QtTrashService::findTrash(const QString &folder, bool volume, QString *error)
+{
+    if (folder == m_folder && !m_trash.path.isEmpty() && !(volume && m_trash.home))
+        return true;
+    forgetTrash();
+    if (!makeHomeTrash(error))
+        return false;
+    if (!volume && sameFileSystem(folder, homeTrash())) {
+        m_trash = {homeTrash(), QString(), {}, true};
+    } else {
+        VolumeTrash found = volumeTrash(folder);
+        if (found.path.isEmpty()) {
+            removeMade(found.made);
+            *error = found.refused;
+            return false;
+        }
+        m_trash = {found.path, found.top, found.made, false};
+    }
+    if (!makeTrashFolder(m_trash.path + QLatin1String("/files"), &m_trash.made)
+        || !makeTrashFolder(m_trash.path + QLatin1String("/info"), &m_trash.made)) {
+        *error = QStringLiteral("The trash folder %1 cannot be written.")
+                     .arg(QDir::toNativeSeparators(m_trash.path));
+        forgetTrash();
+        return false;
+    }
+    m_folder = folder;
+    return true;
+}
+
+// A failed attempt leaves no folder behind that it made and left empty.
+void QtTrashService::forgetTrash()
+{
+    removeMade(m_trash.made);
+    m_trash = {};
+    m_folder.clear();
+}
+
+// The record is made so that it fails when another record has its name;
+// the name goes on with "-2", "-3", ... from `firstNumber`.
+bool QtTrashService::makeRecord(const QString &path, int firstNumber, TrashedFile *trashed, QString *error)
+{
     const QFileInfo file(path);
     const QString deletedAt = QDateTime::currentDateTime().toString(Qt::ISODate);
-    const QByteArray record
-        = "[Trash Info]\nPath=" + recordedPath(trash, file) + "\nDeletionDate=" + deletedAt.toLatin1() + '\n';
-    for (int number = 1; number <= MaxSameName; ++number) {
+    const QByteArray record = "[Trash Info]\nPath=" + recordedPath(m_trash.top, file)
+        + "\nDeletionDate=" + deletedAt.toLatin1() + '\n';
+    for (int number = firstNumber; number <= MaxSameName; ++number) {
         const QString name = nameInTrash(file.fileName(), number);
-        const QByteArray recordPath
-            = QFile::encodeName(info + QLatin1Char('/') + name + QLatin1String(".trashinfo"));
-        const int fd = ::open(recordPath.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        const QString recordPath = m_trash.path + QLatin1String("/info/") + name + QLatin1String(".trashinfo");
+        const QByteArray native = QFile::encodeName(recordPath);
+        const int fd = ::open(native.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
         if (fd < 0 && errno == EEXIST)
             continue;
         if (fd < 0) {
-            result.code = errno;
-            result.error = QStringLiteral("The trash folder %1 cannot be written (%2).")
-                               .arg(QDir::toNativeSeparators(trash.path), systemError(errno));
-            return result;
+            *error = QStringLiteral("The trash folder %1 cannot be written (%2).")
+                         .arg(QDir::toNativeSeparators(m_trash.path), systemError(errno));
+            return false;
         }
         const bool written = writeAll(fd, record);
         const int writeError = errno;
         if (::close(fd) != 0 || !written) {
             const int closeError = errno;
-            ::unlink(recordPath.constData());
-            result.error = systemError(written ? closeError : writeError);
-            return result;
+            ::unlink(native.constData());
+            *error = systemError(written ? closeError : writeError);
+            return false;
         }
-        const QString target = files + QLatin1Char('/') + name;
-        result = move.move(path, target);
-        if (result.done) {
-            *trashed = {target, deletedAt};
-            return result;
-        }
-        if (result.code == EEXIST || !OnDisk(target))
-            ::unlink(recordPath.constData());
-        if (result.code != EEXIST)
-            return result;
+        const QString place = m_trash.path + QLatin1String("/files/") + name;
+        *trashed = {place, deletedAt};
+        m_records.insert(place, {recordPath, number, m_trash.path, 0});
+        m_unsynced = m_trash.path;
+        return true;
     }
-    result.error = QStringLiteral("The trash holds too many files of this name.");
+    *error = QStringLiteral("The trash holds too many files of this name.");
+    return false;
+}
+
+bool QtTrashService::syncPrepared(QString *error)
+{
+    if (m_unsynced.isEmpty() || SyncVolume(m_unsynced)) {
+        m_unsynced.clear();
+        return true;
+    }
+    *error = QStringLiteral("The trash's records cannot be written to the disk (%1).").arg(systemError(errno));
+    return false;
+}
+
+// A failure removes the record again, unless the file did reach files/, or
+// the failure leaves room to prepare anew.
+MoveResult QtTrashService::complete(const QString &path, const TrashedFile &trashed)
+{
+    const MoveResult result = m_move.move(path, trashed.place);
+    const auto record = m_records.find(trashed.place);
+    if (record == m_records.end() || result.done) {
+        if (record != m_records.end())
+            m_records.erase(record);
+        return result;
+    }
+    record->failedWith = result.code;
+    if (result.code == EEXIST || (result.code == EXDEV && m_trash.home))
+        return result;
+    if (!OnDisk(trashed.place))
+        ::unlink(QFile::encodeName(record->path).constData());
+    m_records.erase(record);
+    forgetTrash();
     return result;
 }
 
-#endif
-
-} // namespace
-
-bool QtTrashService::moveToTrash(const QString &path, QString *error, TrashedFile *trashed)
+bool QtTrashService::prepareAnew(const QString &path, TrashedFile *trashed, QString *error)
 {
-    // A NUL ends a path for the system's calls, which would then act on
-    // another file than the one named.
-    if (path.contains(QChar(0))) {
-        *error = QStringLiteral("A file name cannot hold the character NUL.");
+    const Record record = m_records.take(trashed->place);
+    if (record.path.isEmpty() || (record.failedWith != EEXIST && record.failedWith != EXDEV))
         return false;
-    }
-    if (!OnDisk(path)) {
-        *error = QStringLiteral("The file does not exist.");
-        return false;
-    }
-#if defined(Q_OS_UNIX) && !defined(Q_OS_DARWIN)
-    // Qt's own move loops for ever when the trash's record cannot be made
-    // (a long name, a trash that cannot be written), so the trash is written
-    // here by its rules: the home trash for a file on its file system, the
-    // trash at the top of the file's volume for any other, and for a file on
-    // another mount of the home's file system (a bind mount), which the
-    // system refuses to move between mounts.
-    if (!makeHomeTrash(error))
-        return false;
-    const QString folder = QFileInfo(path).absolutePath();
-    const bool homeVolume = sameFileSystem(folder, homeTrash());
-    MoveResult result;
-    TrashedFile place;
-    if (homeVolume) {
-        Trash home{homeTrash(), QString(), {}, {}};
-        result = moveIntoTrash(m_move, home, path, &place);
-        if (!result.done)
-            removeMade(home.made);
-    }
-    if (!homeVolume || (!result.done && result.code == EXDEV)) {
-        Trash trash = volumeTrash(folder);
-        if (trash.path.isEmpty()) {
-            removeMade(trash.made);
-            *error = trash.refused;
-            return false;
-        }
-        result = moveIntoTrash(m_move, trash, path, &place);
-        if (!result.done)
-            removeMade(trash.made);
-    }
-    *error = result.error;
-    if (result.done && trashed)
-        *trashed = place;
-    return result.done;
+    ::unlink(QFile::encodeName(record.path).constData());
+    const bool made = record.failedWith == EEXIST
+        ? makeRecord(path, record.number + 1, trashed, error)
+        : findTrash(QFileInfo(path).absolutePath(), true, error) && makeRecord(path, 1, trashed, error);
+    if (made && syncPrepared(error))
+        return true;
+    if (made)
+        unprepare(*trashed);
+    forgetTrash();
+    return false;
+}
+
+void QtTrashService::unprepare(const TrashedFile &trashed)
+{
+    const Record record = m_records.take(trashed.place);
+    if (!record.path.isEmpty())
+        ::unlink(QFile::encodeName(record.path).constData());
+}
+
+// Records of files that never moved go with the batch.
+void QtTrashService::endBatch()
+{
+    for (const Record &record : std::as_const(m_records))
+        ::unlink(QFile::encodeName(record.path).constData());
+    m_records.clear();
+    forgetTrash();
+}
+
 #elif defined(Q_OS_WIN)
-    // The shell's own move to the Recycle Bin, with undo allowed and no
-    // question or error box of its own: the run reports a failure itself.
-    // The list of paths ends with an empty one.
+
+// The Recycle Bin keeps its records to itself: a file is checked before it
+// goes, and moved in one step.
+bool QtTrashService::prepare(const QString &path, TrashedFile *trashed, QString *error)
+{
+    *error = refusal(path);
+    *trashed = {}; // only the Recycle Bin knows where it keeps the file
+    return error->isEmpty();
+}
+
+bool QtTrashService::prepareAnew(const QString &, TrashedFile *, QString *)
+{
+    return false;
+}
+
+bool QtTrashService::syncPrepared(QString *)
+{
+    return true;
+}
+
+// The shell's own move to the Recycle Bin, with undo allowed and no question
+// or error box of its own: the run reports a failure itself. The list of
+// paths ends with an empty one.
+MoveResult QtTrashService::complete(const QString &path, const TrashedFile &)
+{
+    MoveResult result;
     std::wstring from = QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()).toStdWString();
     from.push_back(L'\0');
     SHFILEOPSTRUCTW operation{};
@@ -358,25 +483,54 @@ bool QtTrashService::moveToTrash(const QString &path, QString *error, TrashedFil
     operation.pFrom = from.c_str();
     operation.fFlags = FOF_ALLOWUNDO | FOF_NOCONFIRMATION | FOF_NOERRORUI | FOF_SILENT;
     const int code = SHFileOperationW(&operation);
-    if (code == 0 && !operation.fAnyOperationsAborted && !OnDisk(path)) {
-        if (trashed)
-            *trashed = {}; // only the Recycle Bin knows where it keeps the file
-        return true;
+    result.done = code == 0 && !operation.fAnyOperationsAborted && !OnDisk(path);
+    if (!result.done) {
+        result.code = code;
+        result.error = code != 0 ? qt_error_string(code)
+                                 : QStringLiteral("The file was not moved to the Recycle Bin.");
     }
-    *error = code != 0 ? qt_error_string(code) : QStringLiteral("The file was not moved to the Recycle Bin.");
-    return false;
-#else
-    QFile trashFile(path);
-    if (trashFile.moveToTrash()) {
-        if (trashed)
-            *trashed = {trashFile.fileName(), QString()};
-        return true;
-    }
-    *error = trashFile.errorString().isEmpty() ? QStringLiteral("The trash cannot be written.")
-                                               : trashFile.errorString();
-    return false;
-#endif
+    return result;
 }
+
+void QtTrashService::unprepare(const TrashedFile &) { }
+
+void QtTrashService::endBatch() { }
+
+#else
+
+bool QtTrashService::prepare(const QString &path, TrashedFile *trashed, QString *error)
+{
+    *error = refusal(path);
+    *trashed = {};
+    return error->isEmpty();
+}
+
+bool QtTrashService::prepareAnew(const QString &, TrashedFile *, QString *)
+{
+    return false;
+}
+
+bool QtTrashService::syncPrepared(QString *)
+{
+    return true;
+}
+
+MoveResult QtTrashService::complete(const QString &path, const TrashedFile &)
+{
+    MoveResult result;
+    QFile trashFile(path);
+    result.done = trashFile.moveToTrash();
+    if (!result.done)
+        result.error = trashFile.errorString().isEmpty() ? QStringLiteral("The trash cannot be written.")
+                                                         : trashFile.errorString();
+    return result;
+}
+
+void QtTrashService::unprepare(const TrashedFile &) { }
+
+void QtTrashService::endBatch() { }
+
+#endif
 
 #if defined(Q_OS_UNIX) && !defined(Q_OS_DARWIN)
 
@@ -397,9 +551,9 @@ bool QtTrashService::inTrash(const QString &place) const
 MoveResult QtTrashService::restore(const TrashedFile &trashed, const QString &path)
 {
     MoveResult result;
-    const Trash trash = trashOf(trashed.place);
+    const VolumeTrash trash = trashOf(trashed.place);
     QFile record(recordOf(trashed.place));
-    const QByteArray expected = "[Trash Info]\nPath=" + recordedPath(trash, QFileInfo(path))
+    const QByteArray expected = "[Trash Info]\nPath=" + recordedPath(trash.top, QFileInfo(path))
         + "\nDeletionDate=" + trashed.deletedAt.toLatin1() + '\n';
     if (trash.path.isEmpty() || trashed.deletedAt.isEmpty() || !record.open(QIODevice::ReadOnly)
         || record.readAll() != expected) {

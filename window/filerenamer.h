@@ -96,8 +96,11 @@ public:
     MoveResult RenameOneFile(const QString &presentPath, const QString &newPath,
                              const QString &temporaryPath = QString());
     void Delete_Click();
-    // True when the file went to the trash, and where it lies there.
-    bool DelToRecycBin(const QString &path, TrashedFile *trashed = nullptr);
+    // Moves a file whose trash record is made into the trash: true when it
+    // went, and `trashed` says where it lies; false with the reason.
+    bool DelToRecycBin(const QString &path, TrashedFile *trashed, QString *error);
+    // The message for a file that stays out of the trash, and why.
+    void NotSentToRecycleBin(const QString &path, const QString &error);
 
     // Taking back the last rename or delete batch of the folder shown.
     std::optional<JournalBatch> UndoableBatch() const;
