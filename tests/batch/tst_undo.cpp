@@ -115,6 +115,7 @@ private slots:
     void undo();
     void undoAfterKilledRun_data();
     void undoAfterKilledRun();
+    void secondBatchInFolderRefused();
 
 private:
     QTemporaryDir m_home;
@@ -209,6 +210,7 @@ void TestUndo::undo_data()
         renamed, menu, "xa.txt" + other);
     // The journal cannot be written: the batch moves nothing.
     row("undo/rename/unwritable-journal-moves-nothing", false, abc, abc, "", {}, greyed);
+    row("undo/rename/journal-on-a-full-disk-moves-nothing", false, abc, abc, "full disk", {}, greyed);
     row("undo/delete/restore-from-trash", true, abc, ac, "", {}, "Restore 2 files from the trash");
     row("undo/delete/name-taken-meanwhile", true, abc, ac, "take c.txt", {}, "ctrl-z",
         "c.txt is taken by another file", 1);
@@ -239,11 +241,26 @@ void TestUndo::undo()
 #endif
 
     const QTemporaryDir &data = *m_data;
-    // A journal that cannot be written: a file has its folder's name.
+    // A journal that cannot be written: a file has its folder's name, or
+    // the data folder lies on a full disk.
+    std::unique_ptr<RealVolume> full;
+    if (meanwhile == QLatin1String("full disk")) {
+        if (const QString lacking = RealVolume::missing(RealVolume::Kind::Tmpfs); !lacking.isEmpty())
+            QSKIP(qPrintable(QLatin1String("This test needs ") + lacking));
+        full = std::make_unique<RealVolume>(RealVolume::Kind::Tmpfs);
+        QVERIFY(full->ok());
+        qputenv("XDG_DATA_HOME", QFile::encodeName(full->path() + QLatin1String("/share")));
+    }
     const QString appData = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
-    const bool unwritable = how == QLatin1String("Undo (greyed)") && meanwhile.isEmpty();
-    if (unwritable)
+    const bool unwritable = how == QLatin1String("Undo (greyed)") && (meanwhile.isEmpty() || full);
+    if (unwritable && full) {
+        QVERIFY(QDir().mkpath(appData + QLatin1String("/journal")));
+        QFile filler(full->path() + QLatin1String("/filler"));
+        QVERIFY(filler.open(QIODevice::WriteOnly));
+        while (filler.write(QByteArray(1 << 16, 'x')) > 0) { }
+    } else if (unwritable) {
         QVERIFY(QDir().mkpath(appData) && WriteFile(appData + QLatin1String("/journal"), "x"));
+    }
     std::unique_ptr<RealVolume> card;
     if (meanwhile.endsWith(QLatin1String("on card"))) {
         if (const QString lacking = RealVolume::missing(RealVolume::Kind::ExFat); !lacking.isEmpty())
@@ -273,6 +290,12 @@ void TestUndo::undo()
                  qPrintable(s.shownTexts().last()));
     FolderFiles inTrash;
     const QString journal = JournalFile(appData, "*.batch");
+#ifndef Q_OS_WIN // permission bits: the journal is this user's alone
+    const QFile::Permissions others = QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup | QFile::ReadOther
+        | QFile::WriteOther | QFile::ExeOther;
+    for (const QString &path : {journal, QFileInfo(journal).path()})
+        QVERIFY2(journal.isEmpty() || !(QFileInfo(path).permissions() & others), qPrintable(path));
+#endif
     if (action.first() == QLatin1String("take")) {
         QVERIFY(WriteFile(s.path(action.at(1)), Other));
         expected.insert(action.at(1), Other);
@@ -433,6 +456,39 @@ void TestUndo::undoAfterKilledRun()
     QCOMPARE(PickMenuEntry(*s.w), entry);
     QCOMPARE(Snapshot(below), before);
     QVERIFY(s.box->shown.isEmpty());
+}
+
+// Two batches in one folder never run at once. Another Quorlane's batch
+// holds the folder's journal while the fault layer the journal lies on holds
+// the write of its first lines; a batch started meanwhile in the folder is
+// refused, and moves nothing.
+void TestUndo::secondBatchInFolderRefused()
+{
+    if (const QString lacking = RealVolume::missing(RealVolume::Kind::FaultyFolder); !lacking.isEmpty())
+        QSKIP(qPrintable(QLatin1String("This test needs ") + lacking));
+    const RealVolume data(RealVolume::Kind::FaultyFolder);
+    QVERIFY(data.ok());
+    qputenv("XDG_DATA_HOME", QFile::encodeName(data.path() + QLatin1String("/share")));
+    WindowSession s({QStringLiteral("a.txt"), QStringLiteral("b.txt")});
+    // The lock file's content is the first write, the journal's header the
+    // second.
+    QVERIFY(data.arm("write 2 wait"));
+    QProcess child;
+    child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--rename-child"), s.folder, "x"});
+    QVERIFY(child.waitForStarted());
+    QTRY_VERIFY_WITH_TIMEOUT(!JournalFile(data.backing(data.path()), "*.batch").isEmpty(), 60000);
+
+    s.apply(MakeRules(1, "y", false, "1"));
+    s.w->SelectAll_Click();
+    s.w->Rename_Click();
+
+    child.kill();
+    QVERIFY(data.release());
+    QVERIFY(child.waitForFinished());
+    QCOMPARE(s.shownTexts().last(),
+             QStringLiteral("File already exists !\rNothing was renamed: Another Quorlane is renaming or deleting "
+                            "files in this folder; try again when it has finished."));
+    QCOMPARE(Snapshot(s.folder), s.before);
 }
 
 int main(int argc, char *argv[])

@@ -8,6 +8,7 @@
 #include "support/realvolume.h"
 
 #include <QPushButton>
+#include <QTimer>
 
 namespace volumerun {
 
@@ -22,15 +23,18 @@ const std::pair<Kind, const char *> Volumes[] = {{Kind::ExFat, "exfat"},
                                                  {Kind::Bind, "bind"},
                                                  {Kind::BtrfsSubvolume, "btrfs-subvolume"}};
 
-// The folder's files, those selected, the rules, whether the run deletes,
-// and a trash folder found on the volume: "open" (.Trash-$uid open to all) or
-// "foreign" (.Trash/$uid of another user).
+// The folder's files, those selected, the rules, whether the run deletes, a
+// trash folder found on the volume: "open" (.Trash-$uid open to all) or
+// "foreign" (.Trash/$uid of another user), and the progress the window's
+// title shows while the plan holds a call ("Renaming 2 of 3"), when the user
+// presses Escape then.
 struct Setup {
     QStringList files;
     QStringList selected;
     Rules rules;
     bool deleting = false;
     QString trash = {};
+    QString progress = {};
 };
 
 // Name on disk to the file whose content it holds; "*" stands for the
@@ -79,8 +83,25 @@ inline void RunOnVolume(const QString &home)
                 && ::mkdir(top + "/.Trash/" + uid, 0700) == 0
                 && ::chown(top + "/.Trash/" + uid, 65534, 65534) == 0);
 
+    // The window keeps painting while a call is held: once its title shows
+    // how far the run is, Escape, and the call goes on.
+    QTimer escape;
+    QString title;
+    QObject::connect(&escape, &QTimer::timeout, [&] {
+        if (!s.w->windowTitle().startsWith(setup.progress))
+            return;
+        title = s.w->windowTitle();
+        escape.stop();
+        QTest::keyClick(s.w.get(), Qt::Key_Escape);
+        QVERIFY(volume.release());
+    });
+    if (!setup.progress.isEmpty())
+        escape.start(20);
+
     QTest::mouseClick(setup.deleting ? s.w->Delete : s.w->Rename, Qt::LeftButton);
 
+    QCOMPARE(title, setup.progress.isEmpty() ? QString() : setup.progress + " - Quorlane v1.01");
+    QCOMPARE(s.w->windowTitle(), QStringLiteral("Quorlane v1.01"));
     const QStringList shown = s.shownTexts();
     QCOMPARE(shown.size(), message.isEmpty() ? 1 : 2);
     QString stranded;
@@ -90,6 +111,9 @@ inline void RunOnVolume(const QString &home)
         if (message.endsWith(Stranded)) {
             stranded = QDir::fromNativeSeparators(rest).remove(s.folder + QLatin1Char('/'));
             QVERIFY2(!stranded.startsWith(QLatin1Char('.')), qPrintable(stranded));
+        } else if (!setup.progress.isEmpty()) {
+            // Stopped before the next file, which is named.
+            QVERIFY2(rest.startsWith(QDir::toNativeSeparators(s.path(setup.selected.last()))), qPrintable(rest));
         } else if (setup.deleting) {
             QVERIFY2(rest.startsWith(s.path(setup.selected.first()) + QLatin1Char('\r')), qPrintable(rest));
         } else {

@@ -9,8 +9,11 @@ write from then on fails with EIO (or the error named, such as EPERM) before
 it is carried out (WHEN "before") or after ("after"); with "die" the file
 system ends there, as a card pulled out; with "hang" the call waits until
 PLAN is removed, then fails before it is carried out, as a process killed in
-the middle of a call leaves it. TYPE names the file system the layer passes
-on (mounted as fuse.TYPE), as a card's own FUSE driver names it.
+the middle of a call leaves it; with "wait" it waits as long, then is
+carried out. "delay MS" instead makes every request take MS milliseconds
+more, as a share over a slow network does. Other calls are answered while
+one is held. TYPE names the file system the layer passes on (mounted as
+fuse.TYPE), as a card's own FUSE driver names it.
 """
 import ctypes
 import errno
@@ -29,18 +32,26 @@ class FaultFS(Operations):
     def __init__(self, root, plan):
         self.root, self.plan_file, self.plan, self.count = root, plan, None, 0
 
+    def __call__(self, op, *args):
+        # A plan being written reads empty: it is read again at the next call.
+        if self.plan is None and os.path.exists(self.plan_file):
+            with open(self.plan_file) as f:
+                self.plan = f.read().split() or None
+        if self.plan and self.plan[0] == 'delay':
+            time.sleep(int(self.plan[1]) / 1000)
+        return super().__call__(op, *args)
+
     def _path(self, path):
         return os.path.join(self.root, path.lstrip('/'))
 
     def _counted(self, op, call):
-        if self.plan is None and os.path.exists(self.plan_file):
-            with open(self.plan_file) as f:
-                self.plan = f.read().split()
         if self.plan and self.plan[0] == op:
             self.count += 1
         hit = bool(self.plan) and self.plan[0] == op and self.count == int(self.plan[1])
-        while hit and self.plan[2] == 'hang' and os.path.exists(self.plan_file):
+        while hit and self.plan[2] in ('hang', 'wait') and os.path.exists(self.plan_file):
             time.sleep(0.01)
+        if hit and self.plan[2] == 'wait':
+            return call()
         result = None if hit and self.plan[2] != 'after' else call()
         if hit:
             if 'die' in self.plan:
@@ -59,7 +70,10 @@ class FaultFS(Operations):
         return {key: getattr(st, key) for key in STAT_FIELDS}
 
     def readdir(self, path, fh):
-        return ['.', '..'] + os.listdir(self._path(path))
+        # Each entry with its type, as a network file system gives it.
+        with os.scandir(self._path(path)) as entries:
+            return ['.', '..'] + [(e.name, {'st_mode': e.stat(follow_symlinks=False).st_mode,
+                                            'st_ino': e.inode()}, 0) for e in entries]
 
     def open(self, path, flags):
         return os.open(self._path(path), flags)
@@ -98,4 +112,4 @@ class FaultFS(Operations):
 if __name__ == '__main__':
     backing, mountpoint, plan = sys.argv[1:4]
     named = {'subtype': sys.argv[4]} if len(sys.argv) > 4 else {}
-    FUSE(FaultFS(backing, plan), mountpoint, foreground=False, nothreads=True, use_ino=True, **named)
+    FUSE(FaultFS(backing, plan), mountpoint, foreground=False, nothreads=False, use_ino=True, **named)

@@ -36,6 +36,10 @@ void TestVolumeFaults::run_data()
     const Setup prefix{abc, abc, MakeRules(1, "x", false, "1")};
     const Setup lower{dsc, dsc, MakeRules(2, "", false, "1", 2)};
     const Setup deletion{{"a b.txt", "b.txt"}, {"a b.txt"}, {}, true};
+    Setup stopped = prefix;
+    stopped.progress = QStringLiteral("Renaming 2 of 3");
+    const Setup stoppedDeletion{{"a b.txt", "b.txt"}, {"a b.txt", "b.txt"}, {}, true, {},
+                                QStringLiteral("Sending 1 of 2 to the Recycle Bin")};
     const Holds lowered{{"dsc_1.jpg", "DSC_1.JPG"}, {"dsc_2.jpg", "DSC_2.JPG"}};
     const Holds trashed{{"b.txt", "b.txt"}};
     const Holds first{{"xa.txt", "a.txt"}, {"b.txt", "b.txt"}, {"c.txt", "c.txt"}};
@@ -58,6 +62,10 @@ void TestVolumeFaults::run_data()
     row("links/dead-before-link", links, prefix, "link 2 before die", first, Failure);
     // Both names were made before the end; neither may be taken away.
     row("links/dead-after-unlink", links, prefix, "unlink 2 after die", two, Failure);
+    // Escape while a move waits: the file in hand still moves, the next does
+    // not, and the stop is told like any other.
+    row("links/escape-while-the-second-file-moves", links, stopped, "link 2 wait", two,
+        Failure + "\rStopped at your request before ");
     row("card/rename-fails", card, prefix, "rename 2 before", first, Failure);
     row("card/rename-done-but-reported-failed", card, prefix, "rename 2 after", all, {});
     row("card/pulled-out-after-rename", card, prefix, "rename 2 after die", two, Failure);
@@ -70,6 +78,8 @@ void TestVolumeFaults::run_data()
     row("links-delete/link-made-but-reported-failed", links, deletion, "link 1 after", trashed, {});
     row("links-delete/unlink-done-but-reported-failed", links, deletion, "unlink 1 after", trashed, {});
     row("links-delete/unlink-fails", links, deletion, "unlink 1 before", kept, Stays);
+    row("links-delete/escape-while-the-first-file-moves", links, stoppedDeletion, "link 1 wait", trashed,
+        "Stopped at your request before ");
     row("card-delete/rename-fails", card, deletion, "rename 1 before", kept, Stays);
     // The card is gone: the file cannot be seen, and nothing says it stays.
     row("card-delete/pulled-out", card, deletion, "rename 1 before die", kept, NotSent);
