@@ -94,8 +94,11 @@ QString ControlValueText(const QWidget *control)
 bool ApplyControlValueText(QWidget *control, const QString &text)
 {
     const QString kind = kindOf(control);
+    // A drive that is not available (a reader without a card, a share whose
+    // server is gone) is a text the drive list cannot take, like a drive
+    // that is not listed: nothing happens and nothing is said.
     if (kind == QLatin1String("DriveListBox"))
-        return static_cast<DriveList *>(control)->setDrive(text);
+        return static_cast<DriveList *>(control)->setAvailableDrive(text);
     if (kind == QLatin1String("DirListBox"))
         return static_cast<DirList *>(control)->setPath(QDir::fromNativeSeparators(text));
     if (kind == QLatin1String("FileListBox")) {
