@@ -20,10 +20,7 @@
 #include <unistd.h>
 #endif
 #ifdef Q_OS_WIN
-#include <windows.h>
-
-#include <shellapi.h>
-#include <string>
+#include "platform/recyclebin.h"
 #endif
 
 namespace {
@@ -348,23 +345,11 @@ bool QtTrashService::moveToTrash(const QString &path, QString *error, TrashedFil
         *trashed = place;
     return result.done;
 #elif defined(Q_OS_WIN)
-    // The shell's own move to the Recycle Bin, with undo allowed and no
-    // question or error box of its own: the run reports a failure itself.
-    // The list of paths ends with an empty one.
-    std::wstring from = QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()).toStdWString();
-    from.push_back(L'\0');
-    SHFILEOPSTRUCTW operation{};
-    operation.wFunc = FO_DELETE;
-    operation.pFrom = from.c_str();
-    operation.fFlags = FOF_ALLOWUNDO | FOF_NOCONFIRMATION | FOF_NOERRORUI | FOF_SILENT;
-    const int code = SHFileOperationW(&operation);
-    if (code == 0 && !operation.fAnyOperationsAborted && !OnDisk(path)) {
-        if (trashed)
-            *trashed = {}; // only the Recycle Bin knows where it keeps the file
-        return true;
-    }
-    *error = code != 0 ? qt_error_string(code) : QStringLiteral("The file was not moved to the Recycle Bin.");
-    return false;
+    if (!MoveToRecycleBin(path, error))
+        return false;
+    if (trashed)
+        *trashed = {}; // only the Recycle Bin knows where it keeps the file
+    return true;
 #else
     QFile trashFile(path);
     if (trashFile.moveToTrash()) {

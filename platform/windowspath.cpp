@@ -47,6 +47,13 @@ QString ExactWindowsPath(const QString &path)
     return Verbatim + native.left(3) + parts.join(QLatin1Char('\\'));
 }
 
+QString PlainWindowsPath(const QString &path)
+{
+    const QString exact = ExactWindowsPath(path);
+    return exact.startsWith(VerbatimShare) ? QLatin1String("\\\\") + exact.mid(VerbatimShare.size())
+                                           : exact.mid(Verbatim.size());
+}
+
 QString ShellPathProblem(const QString &path)
 {
     constexpr int ShellLongestPath = 259; // MAX_PATH less the end mark

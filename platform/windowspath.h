@@ -9,6 +9,9 @@
 // "." and ".." are resolved here, as Windows does not resolve them there.
 QString ExactWindowsPath(const QString &path);
 
+// The same path as Windows writes it without "\\?\": what the shell takes.
+QString PlainWindowsPath(const QString &path);
+
 // Why the shell (the Recycle Bin) cannot be handed this path: it takes plain
 // paths only, where Windows drops a dot or blank at the end of a name (and
 // would act on another file), opens a device for a name such as NUL, and
