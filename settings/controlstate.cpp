@@ -144,10 +144,7 @@ QString FileRenamer::ControlKey(const QWidget *control) const
     return control->objectName() + QLatin1Char('(') + QString::number(index.toInt()) + QLatin1Char(')');
 }
 
-// Writes every control's value, then ends the program. A store that cannot
-// be written is reported; the program ends all the same and no file is
-// touched.
-void FileRenamer::Form_Unload()
+bool FileRenamer::SaveControls(QString *where)
 {
     SettingsStore &store = *m_services.settings;
     for (QWidget *control : std::as_const(m_controls)) {
@@ -155,8 +152,16 @@ void FileRenamer::Form_Unload()
             continue;
         store.write(AppName, Section, ControlKey(control), ControlValueText(control));
     }
+    return store.flush(where);
+}
+
+// Writes every control's value, then ends the program. A store that cannot
+// be written is reported; the program ends all the same and no file is
+// touched.
+void FileRenamer::Form_Unload()
+{
     QString where;
-    if (!store.flush(&where)) {
+    if (!SaveControls(&where)) {
         m_services.messageBox->show(
             QStringLiteral("Your settings could not be saved:\r%1").arg(QDir::toNativeSeparators(where)),
             MsgBox::Ok | MsgBox::IconExclamation, QStringLiteral("Quorlane"));
