@@ -171,7 +171,7 @@ private:
 void TestStartup::initTestCase()
 {
     QVERIFY(m_home.isValid());
-    qputenv("XDG_DATA_HOME", m_home.filePath(QStringLiteral("data")).toLocal8Bit());
+    UseDataHome(m_home.filePath(QStringLiteral("data")));
     const QString work = m_home.filePath(QStringLiteral("work"));
     QVERIFY(QDir().mkpath(work));
     QVERIFY(QDir::setCurrent(work));

@@ -105,7 +105,7 @@ void TestUndo::init()
 {
     m_data = std::make_unique<QTemporaryDir>(m_home.filePath(QStringLiteral("data-XXXXXX")));
     QVERIFY(m_data->isValid());
-    qputenv("XDG_DATA_HOME", QFile::encodeName(m_data->filePath(QStringLiteral("share"))));
+    UseDataHome(m_data->filePath(QStringLiteral("share")));
 }
 
 void TestUndo::undo_data()
@@ -203,10 +203,10 @@ void TestUndo::undo()
     // A journal that cannot be written: its folder would lie below a file.
     if (how == QLatin1String("Undo (greyed)") && meanwhile.isEmpty()) {
         QVERIFY(WriteFile(data.filePath(QStringLiteral("file")), "x"));
-        qputenv("XDG_DATA_HOME", QFile::encodeName(data.filePath(QStringLiteral("file/share"))));
+        UseDataHome(data.filePath(QStringLiteral("file/share")));
     }
     WindowSession s(files);
-    qputenv("XDG_DATA_HOME", QFile::encodeName(data.filePath(QStringLiteral("share"))));
+    UseDataHome(data.filePath(QStringLiteral("share")));
     QVERIFY(QTest::qWaitForWindowActive(s.w.get()));
     s.w->Option1[1]->setChecked(true);
     QTest::keyClicks(s.w->Prefixtext, QStringLiteral("x"));

@@ -30,7 +30,7 @@ struct Session : WindowSession {
     explicit Session(const QStringList &names) : WindowSession(names)
     {
         share = root.filePath(QStringLiteral("share"));
-        qputenv("XDG_DATA_HOME", share.toLocal8Bit());
+        UseDataHome(share);
     }
 };
 
