@@ -157,11 +157,21 @@ FileNames ListEveryEntry(const QString &folder)
 
 #endif
 
+#ifdef Q_OS_WIN
+// Qt looks at a path that has lost a dot at the end of its name, and so
+// perhaps at another file: the exact name is looked up.
+bool OnDisk(const QString &path)
+{
+    return GetFileAttributesW(reinterpret_cast<LPCWSTR>(ExactWindowsPath(path).utf16()))
+        != INVALID_FILE_ATTRIBUTES;
+}
+#else
 bool OnDisk(const QString &path)
 {
     const QFileInfo file(path);
     return file.exists() || file.isSymLink();
 }
+#endif
 
 #ifdef Q_OS_WIN
 // The read-only mark of a Windows folder does not keep names out of it.
