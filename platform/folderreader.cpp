@@ -113,7 +113,9 @@ FileNames ListEveryEntry(const QString &folder)
 FileNames ListFileNames(const QString &folder)
 {
     FileNames names;
-    const QString pattern = ExactWindowsPath(folder) + QLatin1String("\\*");
+    QString pattern = ExactWindowsPath(folder);
+    pattern += pattern.endsWith(QLatin1Char('\\')) ? QLatin1String("*")
+                                                   : QLatin1String("\\*"); // a root ends in one
     WIN32_FIND_DATAW entry;
     const HANDLE search = FindFirstFileExW(reinterpret_cast<LPCWSTR>(pattern.utf16()), FindExInfoBasic,
                                            &entry, FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH);

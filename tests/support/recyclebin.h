@@ -11,6 +11,7 @@
 
 #include <windows.h>
 
+#include <shellapi.h>
 #include <shlobj.h>
 #include <shlwapi.h>
 
