@@ -33,7 +33,7 @@ QStringList resolvedParts(const QStringList &parts)
 QString ExactWindowsPath(const QString &path)
 {
     QString native = QDir::toNativeSeparators(path);
-    if (native.startsWith(Verbatim) || native.startsWith(QLatin1String("\\\\.\\")))
+    if (native.startsWith(Verbatim) || native.startsWith(QLatin1String(R"(\\.\)")))
         return native;
     if (native.startsWith(QLatin1String("\\\\"))) {
         const QStringList parts = resolvedParts(native.mid(2).split(QLatin1Char('\\')));
