@@ -42,10 +42,11 @@ windows() { echo "Z:$(tr / '\\' <<< "$1")"; }
 # Runs the setup or an uninstaller (which goes on in a copy of itself) to
 # its end and gives its exit code.
 status() { local code=0; wine "$@" >&2 || code=$?; settle; echo "$code"; }
-# Starts the installed program on a folder and waits for its window.
+# Starts the installed program on a folder and waits for its window. What
+# it and Wine say goes to a log of its own.
 program=
 start_on() {
-    wine "$1" "$(windows "$2")" &
+    wine "$1" "$(windows "$2")" 2>> "$work/program.log" &
     program=$!
     for _ in $(seq 60); do
         xwininfo -root -tree | grep -q '"Quorlane v1.01"' && return 0
@@ -116,7 +117,7 @@ wine "$setup" /S || code=$?
 [[ $(stat -c %Y "$app/Quorlane.exe") == $(date -d 2001-01-01 +%s) ]] \
     || fail "a silent upgrade replaced the running Quorlane.exe"
 wine wineboot --end-session
-{ wait "$program"; } 2>/dev/null || true # ended by the system, as at a log-off
+wait "$program" || true # ended by the system, as at a log-off
 [[ $(regvalue "$values" Dir1) == "$(windows "$work/Trip")" ]] \
     || fail "the program saved no values when the session ended"
 
