@@ -100,7 +100,7 @@ Recycling recycleTold(const QString &plain, QString *error)
     Recycling result = Recycling::NoAnswer;
     if (SUCCEEDED(CoCreateInstance(CLSID_FileOperation, nullptr, CLSCTX_ALL, IID_PPV_ARGS(&operation)))
         && SUCCEEDED(operation->SetOperationFlags(FOF_ALLOWUNDO | FOFX_RECYCLEONDELETE | FOF_NOCONFIRMATION
-                                                  | FOF_NOERRORUI | FOF_SILENT | FOF_WANTNUKEWARNING))
+                                                  | FOF_NOERRORUI | FOF_SILENT))
         && SUCCEEDED(operation->Advise(&sink, &cookie))) {
         HRESULT done = SHCreateItemFromParsingName(reinterpret_cast<LPCWSTR>(plain.utf16()), nullptr,
                                                    IID_PPV_ARGS(&item));
@@ -115,8 +115,9 @@ Recycling recycleTold(const QString &plain, QString *error)
             : SUCCEEDED(done) && !aborted ? Recycling::Done
                                           : Recycling::Failed;
         if (result == Recycling::Failed)
-            *error = FAILED(done) ? qt_error_string(int(HRESULT_CODE(done)))
-                                  : QStringLiteral("The file was not moved to the Recycle Bin.");
+            *error = HRESULT_FACILITY(done) == FACILITY_WIN32
+                ? qt_error_string(int(HRESULT_CODE(done)))
+                : QStringLiteral("The file was not moved to the Recycle Bin.");
         operation->Unadvise(cookie);
     }
     if (item)
