@@ -6,8 +6,8 @@
 #   background of an open folder and on drives, the Apps & features entry;
 #   the installed Quorlane.exe, started as Explorer's verb starts it, shows
 #   its window on that folder (under Xvfb) and, closed, saves its values;
-#   started again, it keeps a silent upgrade from replacing it (exit code 2,
-#   nothing changed) and saves its values when the session ends; the upgrade
+#   started again, it keeps a silent upgrade or uninstall from changing
+#   anything (exit code 2) and saves its values when the session ends; the upgrade
 #   afterwards goes into the earlier install's folder; the uninstaller leaves
 #   nothing but the saved values;
 #   for the current user alone: all of it in the user's own folders and
@@ -116,6 +116,11 @@ wine "$setup" /S || code=$?
 [[ $code == 2 ]] || fail "a silent upgrade while Quorlane.exe runs ended with $code, not 2"
 [[ $(stat -c %Y "$app/Quorlane.exe") == $(date -d 2001-01-01 +%s) ]] \
     || fail "a silent upgrade replaced the running Quorlane.exe"
+# The uninstaller run in place (_?=), so that its own exit code comes back.
+code=0
+wine "$dir\Uninstall.exe" /S "_?=$dir" || code=$?
+[[ $code == 2 ]] || fail "a silent uninstall while Quorlane.exe runs ended with $code, not 2"
+[[ -f $app/Quorlane.exe ]] || fail "a silent uninstall took Quorlane.exe away while it ran"
 wine wineboot --end-session
 wait "$program" || true # ended by the system, as at a log-off
 [[ $(regvalue "$values" Dir1) == "$(windows "$work/Trip")" ]] \
