@@ -2,6 +2,8 @@
 // get their starting state. A step that fails is skipped and the next one
 // runs; no step here throws.
 #include "platform/platformservices.h"
+#include "window/dirlist.h"
+#include "window/drivelist.h"
 #include "window/filelist.h"
 #include "window/filerenamer.h"
 #include "window/previewlist.h"
@@ -22,6 +24,9 @@ void FileRenamer::Form_Load()
     const QList<int> tabStops = {20, 130};
 
     RestoreControls();
+    // Whatever the restore could take, the drive list shows the drive of the
+    // folder that is open.
+    Drive1->showDriveOf(Dir1->path());
 
     // Every run starts with all files listed: the filter kept from the last
     // run is written back by the restore but not kept.

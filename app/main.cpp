@@ -1,6 +1,7 @@
 #include "app/module2.h"
 #include "app/splash.h"
 #include "platform/platformservices.h"
+#include "platform/session.h"
 #include "window/filerenamer.h"
 
 #include <QApplication>
@@ -26,6 +27,7 @@ int main(int argc, char *argv[])
         std::fputs("quorlane: no display found; set DISPLAY, or QT_QPA_PLATFORM=offscreen\n", stderr);
         return 1;
     }
+    AnnounceRunning();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quorlane"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/assets/quorlane.png")));

@@ -8,6 +8,8 @@
 #include <QStorageInfo>
 
 #ifdef Q_OS_WIN
+#include "platform/windowspath.h"
+
 #include <windows.h>
 #else
 #include <fcntl.h>
@@ -61,7 +63,7 @@ qint64 nanosecondsSinceEpoch(const FILETIME &time)
 // it allows; a link (a reparse point) is looked at, not followed.
 std::optional<FileIdentity> IdentityOf(const QString &path)
 {
-    const HANDLE handle = CreateFileW(reinterpret_cast<LPCWSTR>(QDir::toNativeSeparators(path).utf16()), 0,
+    const HANDLE handle = CreateFileW(reinterpret_cast<LPCWSTR>(ExactWindowsPath(path).utf16()), 0,
                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                       OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT,
                                       nullptr);

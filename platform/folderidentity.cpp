@@ -8,6 +8,8 @@
 #include <QStorageInfo>
 
 #ifdef Q_OS_WIN
+#include "platform/windowspath.h"
+
 #include <windows.h>
 #else
 #include <blkid.h>
@@ -18,7 +20,7 @@
 
 QByteArray FolderIdentity(const QString &folder)
 {
-    const HANDLE handle = CreateFileW(reinterpret_cast<LPCWSTR>(QDir::toNativeSeparators(folder).utf16()), 0,
+    const HANDLE handle = CreateFileW(reinterpret_cast<LPCWSTR>(ExactWindowsPath(folder).utf16()), 0,
                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                       OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (handle == INVALID_HANDLE_VALUE)

@@ -12,6 +12,8 @@
 #include <QDirIterator>
 #endif
 #ifdef Q_OS_WIN
+#include "platform/windowspath.h"
+
 #include <windows.h>
 #else
 #include <unistd.h>
@@ -103,25 +105,32 @@ FileNames ListEveryEntry(const QString &folder)
 
 #else
 
-namespace {
-
 #ifdef Q_OS_WIN
-// Files marked hidden or system are not listed.
-bool Listed(const QFileInfo &file)
-{
-    const DWORD attributes
-        = GetFileAttributesW(reinterpret_cast<LPCWSTR>(QDir::toNativeSeparators(file.filePath()).utf16()));
-    return attributes == INVALID_FILE_ATTRIBUTES
-        || !(attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
-}
-#else
-bool Listed(const QFileInfo &file)
-{
-    return !file.isHidden();
-}
-#endif
 
-} // namespace
+// Each entry's marks come with the folder's own listing, one request for
+// many names on a share: folders and files marked hidden or system are left
+// out.
+FileNames ListFileNames(const QString &folder)
+{
+    FileNames names;
+    QString pattern = ExactWindowsPath(folder);
+    pattern += pattern.endsWith(QLatin1Char('\\')) ? QLatin1String("*")
+                                                   : QLatin1String("\\*"); // a root ends in one
+    WIN32_FIND_DATAW entry;
+    const HANDLE search = FindFirstFileExW(reinterpret_cast<LPCWSTR>(pattern.utf16()), FindExInfoBasic,
+                                           &entry, FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH);
+    if (search == INVALID_HANDLE_VALUE)
+        return names;
+    do {
+        if (!(entry.dwFileAttributes
+              & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)))
+            names.append(QStringView(reinterpret_cast<const char16_t *>(entry.cFileName)));
+    } while (FindNextFileW(search, &entry));
+    FindClose(search);
+    return names;
+}
+
+#else
 
 FileNames ListFileNames(const QString &folder)
 {
@@ -129,11 +138,13 @@ FileNames ListFileNames(const QString &folder)
     QDirIterator it(folder, QDir::Files | QDir::NoDotAndDotDot);
     while (it.hasNext()) {
         it.next();
-        if (Listed(it.fileInfo()))
+        if (!it.fileInfo().isHidden())
             names.append(it.fileName());
     }
     return names;
 }
+
+#endif
 
 FileNames ListEveryEntry(const QString &folder)
 {
@@ -148,11 +159,21 @@ FileNames ListEveryEntry(const QString &folder)
 
 #endif
 
+#ifdef Q_OS_WIN
+// Qt looks at a path that has lost a dot at the end of its name, and so
+// perhaps at another file: the exact name is looked up.
+bool OnDisk(const QString &path)
+{
+    return GetFileAttributesW(reinterpret_cast<LPCWSTR>(ExactWindowsPath(path).utf16()))
+        != INVALID_FILE_ATTRIBUTES;
+}
+#else
 bool OnDisk(const QString &path)
 {
     const QFileInfo file(path);
     return file.exists() || file.isSymLink();
 }
+#endif
 
 #ifdef Q_OS_WIN
 // The read-only mark of a Windows folder does not keep names out of it.

@@ -7,7 +7,11 @@
 #include <QUuid>
 
 #ifdef Q_OS_WIN
+#include "platform/windowspath.h"
+
 #include <QDir>
+#include <QElapsedTimer>
+#include <QThread>
 
 #include <windows.h>
 
@@ -123,21 +127,34 @@ QString windowsNameProblem(const QString &path)
     return QString();
 }
 
-LPCWSTR native(const QString &path)
+// The exact name, which keeps a dot or blank at the end and any length.
+std::wstring native(const QString &path)
 {
-    return reinterpret_cast<LPCWSTR>(path.utf16());
+    return ExactWindowsPath(path).toStdWString();
 }
 
 // Without MOVEFILE_REPLACE_EXISTING an existing target makes the call fail;
-// without MOVEFILE_COPY_ALLOWED a move to another volume fails.
+// without MOVEFILE_COPY_ALLOWED a move to another volume fails. A file held
+// for a moment by another program (a virus scanner, the indexer, a sync
+// client) is tried again for about a second.
 MoveResult moveFile(const QString &from, const QString &to)
 {
-    if (MoveFileExW(native(from), native(to), 0))
-        return moved();
-    MoveResult result;
-    result.code = int(GetLastError());
-    result.error = qt_error_string(result.code);
-    return result;
+    const std::wstring source = native(from);
+    const std::wstring target = native(to);
+    QElapsedTimer held;
+    held.start();
+    for (;;) {
+        if (MoveFileExW(source.c_str(), target.c_str(), 0))
+            return moved();
+        const DWORD error = GetLastError();
+        if ((error != ERROR_SHARING_VIOLATION && error != ERROR_LOCK_VIOLATION) || held.elapsed() >= 1000) {
+            MoveResult result;
+            result.code = int(error);
+            result.error = qt_error_string(result.code);
+            return result;
+        }
+        QThread::msleep(50);
+    }
 }
 
 // The name of the file at `path` in the letters its folder lists it with;
@@ -145,7 +162,7 @@ MoveResult moveFile(const QString &from, const QString &to)
 QString spelledOnDisk(const QString &path)
 {
     WIN32_FIND_DATAW found;
-    const HANDLE search = FindFirstFileW(native(path), &found);
+    const HANDLE search = FindFirstFileW(native(path).c_str(), &found);
     if (search == INVALID_HANDLE_VALUE)
         return QString();
     FindClose(search);
@@ -167,11 +184,21 @@ MoveResult SafeMove::move(const QString &from, const QString &to, const QString 
     // A change of letter case alone is a rename of the file onto itself,
     // which some volumes (and Wine) take as done while the name stays as it
     // was; then the file goes through a free temporary name, and back to its
-    // present name if the second step fails.
-    const qsizetype slash = std::max(to.lastIndexOf(QLatin1Char('/')), to.lastIndexOf(QLatin1Char('\\')));
+    // present name if the second step fails. Only then is the folder asked
+    // how it spells the name.
+    const auto slashIn = [](const QString &path) {
+        return std::max(path.lastIndexOf(QLatin1Char('/')), path.lastIndexOf(QLatin1Char('\\')));
+    };
+    const qsizetype slash = slashIn(to);
     const QString newName = to.mid(slash + 1);
+    const QString presentName = from.mid(slashIn(from) + 1);
+    if (!result.done || presentName == newName || presentName.compare(newName, Qt::CaseInsensitive) != 0
+        || ExactWindowsPath(from.left(slashIn(from)))
+                .compare(ExactWindowsPath(to.left(slash)), Qt::CaseInsensitive)
+            != 0)
+        return result;
     const QString spelled = spelledOnDisk(to);
-    if (!result.done || spelled == newName || spelled.compare(newName, Qt::CaseInsensitive) != 0)
+    if (spelled == newName || spelled.compare(newName, Qt::CaseInsensitive) != 0)
         return result;
     const QString through = temporaryFor(to, slash + 1, temporary);
     result = moveFile(to, through);
@@ -190,10 +217,9 @@ VolumeFacts SafeMove::facts(const QString &folder)
     VolumeFacts facts;
     facts.ignoresCase = facts.fatNames = facts.backslashSeparates = facts.lengthInUtf16 = facts.windowsNames
         = true;
-    const QString native = QDir::toNativeSeparators(folder);
     wchar_t root[MAX_PATH + 1];
     DWORD longest = 0;
-    if (GetVolumePathNameW(reinterpret_cast<LPCWSTR>(native.utf16()), root, MAX_PATH + 1)
+    if (GetVolumePathNameW(native(folder).c_str(), root, MAX_PATH + 1)
         && GetVolumeInformationW(root, nullptr, 0, nullptr, &longest, nullptr, nullptr, 0))
         facts.longestName = int(longest);
     return facts;

@@ -21,10 +21,7 @@
 #include <unistd.h>
 #endif
 #ifdef Q_OS_WIN
-#include <windows.h>
-
-#include <shellapi.h>
-#include <string>
+#include "platform/recyclebin.h"
 #endif
 
 namespace {
@@ -470,25 +467,10 @@ bool QtTrashService::syncPrepared(QString *)
     return true;
 }
 
-// The shell's own move to the Recycle Bin, with undo allowed and no question
-// or error box of its own: the run reports a failure itself. The list of
-// paths ends with an empty one.
 MoveResult QtTrashService::complete(const QString &path, const TrashedFile &)
 {
     MoveResult result;
-    std::wstring from = QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()).toStdWString();
-    from.push_back(L'\0');
-    SHFILEOPSTRUCTW operation{};
-    operation.wFunc = FO_DELETE;
-    operation.pFrom = from.c_str();
-    operation.fFlags = FOF_ALLOWUNDO | FOF_NOCONFIRMATION | FOF_NOERRORUI | FOF_SILENT;
-    const int code = SHFileOperationW(&operation);
-    result.done = code == 0 && !operation.fAnyOperationsAborted && !OnDisk(path);
-    if (!result.done) {
-        result.code = code;
-        result.error = code != 0 ? qt_error_string(code)
-                                 : QStringLiteral("The file was not moved to the Recycle Bin.");
-    }
+    result.done = MoveToRecycleBin(path, &result.error);
     return result;
 }
 

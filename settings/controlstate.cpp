@@ -94,8 +94,11 @@ QString ControlValueText(const QWidget *control)
 bool ApplyControlValueText(QWidget *control, const QString &text)
 {
     const QString kind = kindOf(control);
+    // A drive that is not available (a reader without a card, a share whose
+    // server is gone) is a text the drive list cannot take, like a drive
+    // that is not listed: nothing happens and nothing is said.
     if (kind == QLatin1String("DriveListBox"))
-        return static_cast<DriveList *>(control)->setDrive(text);
+        return static_cast<DriveList *>(control)->setAvailableDrive(text);
     if (kind == QLatin1String("DirListBox"))
         return static_cast<DirList *>(control)->setPath(QDir::fromNativeSeparators(text));
     if (kind == QLatin1String("FileListBox")) {
@@ -141,10 +144,7 @@ QString FileRenamer::ControlKey(const QWidget *control) const
     return control->objectName() + QLatin1Char('(') + QString::number(index.toInt()) + QLatin1Char(')');
 }
 
-// Writes every control's value, then ends the program. A store that cannot
-// be written is reported; the program ends all the same and no file is
-// touched.
-void FileRenamer::Form_Unload()
+bool FileRenamer::SaveControls(QString *where)
 {
     SettingsStore &store = *m_services.settings;
     for (QWidget *control : std::as_const(m_controls)) {
@@ -152,8 +152,16 @@ void FileRenamer::Form_Unload()
             continue;
         store.write(AppName, Section, ControlKey(control), ControlValueText(control));
     }
+    return store.flush(where);
+}
+
+// Writes every control's value, then ends the program. A store that cannot
+// be written is reported; the program ends all the same and no file is
+// touched.
+void FileRenamer::Form_Unload()
+{
     QString where;
-    if (!store.flush(&where)) {
+    if (!SaveControls(&where)) {
         m_services.messageBox->show(
             QStringLiteral("Your settings could not be saved:\r%1").arg(QDir::toNativeSeparators(where)),
             MsgBox::Ok | MsgBox::IconExclamation, QStringLiteral("Quorlane"));

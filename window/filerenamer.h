@@ -115,6 +115,9 @@ public:
     void Form_Unload();
     // Reads every kept control value back from the settings store.
     void RestoreControls();
+    // Writes every kept control value to the settings store; false with the
+    // store's place when it cannot be written.
+    bool SaveControls(QString *where);
     QString ControlKey(const QWidget *control) const;
 
     // Handlers of the controls' notifications.

@@ -3,6 +3,7 @@
 // user's action, only a real change raises anything, and the handler runs
 // inside the write; Qt's signals used here behave exactly so.
 #include "platform/platformservices.h"
+#include "platform/session.h"
 #include "window/dirlist.h"
 #include "window/drivelist.h"
 #include "window/filelist.h"
@@ -64,6 +65,12 @@ void FileRenamer::wireEvents()
     connect(File1, &QWidget::customContextMenuRequested, this, &FileRenamer::File1_ContextMenu);
     auto *undo = new QShortcut(QKeySequence::Undo, File1, nullptr, nullptr, Qt::WidgetShortcut);
     connect(undo, &QShortcut::activated, this, &FileRenamer::UndoLastBatch);
+    // The values are kept when the system ends the session as when the
+    // window closes; nobody is there to be told that they could not be.
+    connect(new SessionEnd(this), &SessionEnd::sessionEnding, this, [this] {
+        QString where;
+        SaveControls(&where);
+    });
 }
 
 // The menu is shown without waiting for it: its entry runs when picked.

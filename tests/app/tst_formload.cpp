@@ -66,7 +66,7 @@ private:
 void TestFormLoad::initTestCase()
 {
     QVERIFY(m_home.isValid());
-    qputenv("XDG_DATA_HOME", m_home.filePath(QStringLiteral("data")).toLocal8Bit());
+    UseDataHome(m_home.filePath(QStringLiteral("data")));
     m_work = m_home.filePath(QStringLiteral("work"));
     QVERIFY(QDir().mkpath(m_work));
     for (const char *name : {"holiday.jpg", "notes.txt", "beach.JPG"})

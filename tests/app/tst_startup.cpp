@@ -2,6 +2,8 @@
 // about box, the end when the main window closes, and the message box.
 #include "app/module2.h"
 #include "app/splash.h"
+#include "support/newdrive.h"
+#include "support/realvolume.h"
 #include "support/testservices.h"
 #include "window/dirlist.h"
 #include "window/drivelist.h"
@@ -143,6 +145,8 @@ private slots:
     void main_showsSplashWhileLoadingThenMainWindow();
     void main_startFolder_data();
     void main_startFolder();
+    void main_drives_data();
+    void main_drives();
     void label2_showsOneAboutBox();
     void aboutBox_closedAndOpenedAgain();
     void closingMainWindow_closesAboutBox();
@@ -167,7 +171,7 @@ private:
 void TestStartup::initTestCase()
 {
     QVERIFY(m_home.isValid());
-    qputenv("XDG_DATA_HOME", m_home.filePath(QStringLiteral("data")).toLocal8Bit());
+    UseDataHome(m_home.filePath(QStringLiteral("data")));
     const QString work = m_home.filePath(QStringLiteral("work"));
     QVERIFY(QDir().mkpath(work));
     QVERIFY(QDir::setCurrent(work));
@@ -262,6 +266,64 @@ void TestStartup::main_startFolder()
         QCOMPARE(m_box->shown.at(0).flags, 16);
         QCOMPARE(m_box->shown.at(0).title, QStringLiteral("Quorlane"));
     }
+}
+
+void TestStartup::main_drives_data()
+{
+    QTest::addColumn<bool>("savedUnavailable"); // the saved drive is listed but does not open
+    QTest::addColumn<bool>("held"); // a volume holds its answer while the program starts
+
+    QTest::newRow("start/drives/saved-drive-not-available") << true << false;
+#ifndef Q_OS_WIN // a volume that holds its answer is our FUSE layer
+    QTest::newRow("start/drives/volume-does-not-answer") << false << true;
+#endif
+}
+
+// The start waits on no volume but that of the remembered folder: a saved
+// drive that does not open (a reader without a card) is skipped without a
+// word, and a volume that does not answer joins the drive list once it does.
+// The window opens on the remembered folder and shows its drive.
+void TestStartup::main_drives()
+{
+    QFETCH(bool, savedUnavailable);
+    QFETCH(bool, held);
+
+    const QString remembered = m_case->filePath(QStringLiteral("restored"));
+    QVERIFY(QDir().mkpath(remembered));
+    QSettings store(m_settings, QSettings::IniFormat);
+    store.setValue(QStringLiteral("Values/Dir1"), QDir::toNativeSeparators(remembered));
+    std::unique_ptr<NewDrive> reader;
+    if (savedUnavailable) {
+        QVERIFY(QFile(m_case->filePath(QStringLiteral("card"))).open(QIODevice::WriteOnly));
+        reader = std::make_unique<NewDrive>(m_case->filePath(QStringLiteral("card")));
+        if (reader->root().isEmpty())
+            QSKIP("A drive is added as root only.");
+        store.setValue(QStringLiteral("Values/Drive1"), reader->text());
+    }
+    store.sync();
+    std::unique_ptr<RealVolume> share;
+    if (held) {
+        const QString missing = RealVolume::missing(RealVolume::Kind::FaultyFolder);
+        if (!missing.isEmpty())
+            QSKIP(qPrintable(QStringLiteral("needs ") + missing));
+        share = std::make_unique<RealVolume>(RealVolume::Kind::FaultyFolder);
+        QVERIFY(share->ok());
+        QVERIFY(share->arm("statfs 1 hold"));
+    }
+
+    FileRenamer *w = startProgram();
+
+    QVERIFY(w->isVisible());
+    QCOMPARE(w->Dir1->path(), remembered);
+    QCOMPARE(DriveIndexOf({{w->Drive1->drive(), w->Drive1->root()}}, remembered), 0);
+    QVERIFY(m_box->shown.isEmpty());
+    if (!held)
+        return;
+    // The volume was asked and holds its answer, shown or not.
+    QTRY_VERIFY(share->holding());
+    QCOMPARE(w->Drive1->findData(share->path()), -1);
+    QVERIFY(share->release());
+    QTRY_VERIFY(w->Drive1->findData(share->path()) >= 0);
 }
 
 void TestStartup::label2_showsOneAboutBox()

@@ -1,6 +1,8 @@
 // The deletion run over real files and the real trash under a temporary
-// XDG_DATA_HOME (on Windows the real Recycle Bin, read through the shell): a
-// file is either in the trash, restorable, or where it was.
+// XDG_DATA_HOME (on Windows the real Recycle Bin, read through the shell,
+// which Wine keeps in a folder of the build's): a file is either in the
+// trash, restorable, or where it was.
+#include "platform/windowspath.h"
 #include "support/foldersnapshot.h"
 #include "window/previewlist.h"
 #ifdef Q_OS_WIN
@@ -87,6 +89,10 @@ private slots:
     void trashedFileCanBePutBack();
     void keyboardSelectionCounted();
     void missingFileReportedRunGoesOn();
+    void exactFileOnly_data();
+    void exactFileOnly();
+    void shellErrorReadAsText_data();
+    void shellErrorReadAsText();
     void trashCannotBeCreated();
 
 private:
@@ -232,19 +238,90 @@ void TestDeleteRun::missingFileReportedRunGoesOn()
     QCOMPARE(s.services->pointer->current(), int(Pointer::Arrow));
 }
 
-// XDG_DATA_HOME below a plain file: no trash can be made there. Every file
-// stays where it was, each is named in a message of its own, and nothing
-// lands in a folder under the current directory.
+// Only the selected file, under its exact name, goes to the trash: a name
+// that ends in a dot or a blank is not the name without them. The shell that
+// takes files to the Recycle Bin takes plain paths, which lose that dot or
+// blank and stop at 260 characters: there such a file is refused with the
+// reason, and everything stays. Wine does not stop a path at 260 characters,
+// so under Wine the refusal alone shows.
+void TestDeleteRun::exactFileOnly_data()
+{
+    QTest::addColumn<QStringList>("files");
+    QTest::addColumn<QString>("selected"); // below the session's folder
+
+    QTest::newRow("delete/exact-name/dot-at-end-beside-plain") << QStringList{"a.txt", "a.txt."} << "a.txt.";
+    QTest::newRow("delete/exact-name/blank-at-end-beside-plain") << QStringList{"b", "b "} << "b ";
+    const QString deep = QStringLiteral("a folder twenty long/").repeated(13);
+    QTest::newRow("delete/exact-name/path-over-260-characters")
+        << QStringList{deep + "x.txt", deep + "y.txt"} << deep + "x.txt";
+}
+
+void TestDeleteRun::exactFileOnly()
+{
+    QFETCH(QStringList, files);
+    QFETCH(QString, selected);
+
+    Session s(files);
+    QVERIFY(QTest::qWaitForWindowExposed(s.w.get()));
+    const QString path = s.path(selected);
+    QVERIFY(s.w->Dir1->setPath(QFileInfo(path).path()));
+    QVERIFY(s.select({QFileInfo(path).fileName()}));
+
+    QTest::mouseClick(s.w->Delete, Qt::LeftButton);
+
+    FolderFiles left = s.before;
+#ifdef Q_OS_WIN
+    QCOMPARE(s.box->shown.size(), 2);
+    QCOMPARE(s.box->shown.at(1).text,
+             "This file could not be sent to the Recycle Bin and stays where it is:\r"
+                 + QDir::toNativeSeparators(path) + "\r" + ShellPathProblem(QDir::toNativeSeparators(path)));
+    QVERIFY(s.box->shown.at(1).text.contains(QLatin1String("The Recycle Bin cannot take a file")));
+    const FolderFiles trashed;
+#else
+    QCOMPARE(s.box->shown.size(), 1);
+    const FolderFiles trashed{{QFileInfo(path).fileName(), left.take(selected)}};
+#endif
+    QCOMPARE(Snapshot(s.folder), left);
+    QCOMPARE(Trashed(s), trashed);
+}
+
+// The shell's file operation answers with codes of its own, which are no
+// system error numbers: they read as what they mean.
+void TestDeleteRun::shellErrorReadAsText_data()
+{
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("text");
+
+    QTest::newRow("shell-error/invalid-files") << 0x7C << "The path is not valid, or the file is not there.";
+    QTest::newRow("shell-error/access-denied") << 0x78 << "Access to the file was denied.";
+    QTest::newRow("shell-error/path-too-deep") << 0x79 << "The path is too long.";
+    QTest::newRow("shell-error/system-error-number") << 5 << qt_error_string(5);
+}
+
+void TestDeleteRun::shellErrorReadAsText()
+{
+    QFETCH(int, code);
+    QTEST(ShellErrorText(code), "text");
+}
+
+// No trash can be had: XDG_DATA_HOME lies below a plain file, or under Wine
+// the Recycle Bin's folder for files is a plain file, so that the shell
+// would delete the file for good, asking first; the answer is No. Every file
+// stays where it was, each is named in a message of its own that says why,
+// and nothing lands in a folder under the current directory.
 void TestDeleteRun::trashCannotBeCreated()
 {
-#ifdef Q_OS_WIN
-    QSKIP("The Recycle Bin is the system's: no setting of the test takes it away.");
-#endif
     Session s({QStringLiteral("a.txt"), QStringLiteral("b.txt"), QStringLiteral("c.txt")});
     QVERIFY(QTest::qWaitForWindowExposed(s.w.get()));
     const QString plainFile = s.root.filePath(QStringLiteral("plain"));
     QVERIFY(WriteFile(plainFile, "a plain file\n"));
-    qputenv("XDG_DATA_HOME", (plainFile + QLatin1String("/share")).toLocal8Bit());
+#ifdef Q_OS_WIN
+    BinWithoutRoom full;
+    QVERIFY(full.ok());
+    const ShellQuestionsAnsweredNo no;
+#else
+    UseDataHome(plainFile + QLatin1String("/share"));
+#endif
     QVERIFY(s.select({QStringLiteral("a.txt"), QStringLiteral("c.txt")}));
 
     QTest::mouseClick(s.w->Delete, Qt::LeftButton);
@@ -252,11 +329,17 @@ void TestDeleteRun::trashCannotBeCreated()
     QCOMPARE(Snapshot(s.folder), s.before);
     QCOMPARE(s.box->shown.size(), 3);
     QCOMPARE(s.box->shown.at(0).text, Question(2));
-    QVERIFY2(s.box->shown.at(1).text.contains(s.path(QStringLiteral("a.txt"))),
+    QVERIFY2(s.box->shown.at(1).text.contains(QDir::toNativeSeparators(s.path(QStringLiteral("a.txt")))),
              qPrintable(s.box->shown.at(1).text));
-    QVERIFY2(s.box->shown.at(2).text.contains(s.path(QStringLiteral("c.txt"))),
+    QVERIFY2(s.box->shown.at(2).text.contains(QDir::toNativeSeparators(s.path(QStringLiteral("c.txt")))),
              qPrintable(s.box->shown.at(2).text));
     QCOMPARE(s.box->shown.at(2).flags, 0);
+#ifdef Q_OS_WIN
+    QVERIFY2(
+        s.box->shown.at(2).text.endsWith(QLatin1String("\rIts drive has no Recycle Bin, or the file is too "
+                                                       "large for it.")),
+        qPrintable(s.box->shown.at(2).text));
+#endif
     QVERIFY(!QFileInfo::exists(m_home.filePath(QStringLiteral("files"))));
     QVERIFY(!QFileInfo::exists(m_home.filePath(QStringLiteral("info"))));
     QCOMPARE(s.w->File1->names(), ListedNames(Snapshot(s.folder)));

@@ -134,7 +134,7 @@ void TestUndo::init()
 {
     m_data = std::make_unique<QTemporaryDir>(m_home.filePath(QStringLiteral("data-XXXXXX")));
     QVERIFY(m_data->isValid());
-    qputenv("XDG_DATA_HOME", QFile::encodeName(m_data->filePath(QStringLiteral("share"))));
+    UseDataHome(m_data->filePath(QStringLiteral("share")));
     QDir(QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation)).removeRecursively();
 }
 
@@ -472,7 +472,7 @@ void TestUndo::secondBatchInFolderRefused()
     WindowSession s({QStringLiteral("a.txt"), QStringLiteral("b.txt")});
     // The lock file's content is the first write, the journal's header the
     // second.
-    QVERIFY(data.arm("write 2 wait"));
+    QVERIFY(data.arm("write 2 hold"));
     QProcess child;
     child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--rename-child"), s.folder, "x"});
     QVERIFY(child.waitForStarted());

@@ -56,6 +56,7 @@ private slots:
     void fileGoneBeforeRename();
     void fileGoneBeforeDelete_data();
     void fileGoneBeforeDelete();
+    void fileHeldByAnotherProgram();
     void targetTakenDuringRun_data();
     void targetTakenDuringRun();
 #ifndef Q_OS_WIN // the freedesktop trash's folders; the Recycle Bin is the system's
@@ -335,6 +336,33 @@ void TestFaults::fileGoneBeforeDelete()
         QVERIFY(RestoreFromRecycleBin(s.path(it.key())));
     left.insert(trashed);
     QCOMPARE(Snapshot(s.folder), left);
+#endif
+}
+
+// Another program (a virus scanner, a sync client) holds the second file
+// open and lets nobody rename it: the move is tried again for about a
+// second, then the run stops there with its message. The first file keeps
+// its new name, the others stay as they were.
+void TestFaults::fileHeldByAnotherProgram()
+{
+#ifndef Q_OS_WIN
+    QSKIP("Linux renames a file that another program holds open.");
+#else
+    Session s({QStringLiteral("a.txt"), QStringLiteral("b.txt"), QStringLiteral("c.txt")});
+    QVERIFY(QTest::qWaitForWindowActive(s.w.get()));
+    s.apply(MakeRules(1, QStringLiteral("x"), false, QStringLiteral("1")));
+    QVERIFY(s.select({QStringLiteral("a.txt"), QStringLiteral("b.txt"), QStringLiteral("c.txt")}));
+    const QString held = QDir::toNativeSeparators(s.path(QStringLiteral("b.txt")));
+    const HANDLE file = CreateFileW(reinterpret_cast<LPCWSTR>(held.utf16()), GENERIC_READ, FILE_SHARE_READ,
+                                    nullptr, OPEN_EXISTING, 0, nullptr);
+    QVERIFY(file != INVALID_HANDLE_VALUE);
+
+    QTest::mouseClick(s.w->Rename, Qt::LeftButton);
+    CloseHandle(file);
+
+    QCOMPARE(Snapshot(s.folder), Moved(s.before, {{QStringLiteral("a.txt"), QStringLiteral("xa.txt")}}));
+    QCOMPARE(s.shownTexts(), (QStringList{Question, Failure}));
+    QCOMPARE(s.w->CounterStart->text(), QStringLiteral("1"));
 #endif
 }
 

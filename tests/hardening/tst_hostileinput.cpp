@@ -198,6 +198,10 @@ void TestHostileInput::unusualCharacters_data()
                                                             << "\n"
                                                             << Moves{{"a-b.txt", "a\nb.txt"}};
 #endif
+    // A name that ends in a blank is its own file, not the one without it.
+    QTest::newRow("hostile/exact-name/blank-at-end-beside-plain")
+        << QStringList{"b", "b "} << MakeRules(0, "x", true, "1") << QString() << QString()
+        << Moves{{"b", "x1"}, {"b ", "x2"}};
     QTest::newRow("hostile/rtl/hebrew-name-arabic-prefix")
         << QStringList{shalom + ".txt"} << MakeRules(1, marhaba + "-", false, "1") << QString() << QString()
         << Moves{{shalom + ".txt", marhaba + "-" + shalom + ".txt"}};

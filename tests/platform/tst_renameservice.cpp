@@ -49,6 +49,17 @@ void TestRenameService::rename_data()
     QTest::newRow("rename/existing-target/in-sub-folder-never-replaced")
         << QStringList{"a.txt", "sub/a.txt"} << "a.txt"
         << "sub/a.txt" << false;
+    // A name that ends in a dot or a blank is its own file, not the one
+    // without them, which Windows takes it for in a plain path.
+    QTest::newRow("rename/exact-name/dot-at-end-beside-plain") << QStringList{"a.txt", "a.txt."} << "a.txt."
+                                                               << "c.txt" << true;
+    QTest::newRow("rename/exact-name/blank-at-end-beside-plain") << QStringList{"b", "b "} << "b "
+                                                                 << "c" << true;
+    // Windows stops a plain path at 260 characters; Wine does not, so there
+    // this row shows only that the long path is taken.
+    const QString deep = QStringLiteral("a folder twenty long/").repeated(13);
+    QTest::newRow("rename/long-path/over-260-characters")
+        << QStringList{deep + "a.txt"} << deep + "a.txt" << deep + "c.txt" << true;
     QTest::newRow("rename/missing-source/fails") << ab << "c.txt"
                                                  << "d.txt" << false;
     QTest::newRow("rename/missing-source/same-path-fails") << ab << "c.txt"
@@ -98,8 +109,10 @@ void TestRenameService::rename()
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("sub")));
-    for (const QString &name : std::as_const(files))
+    for (const QString &name : std::as_const(files)) {
+        QVERIFY(QDir().mkpath(QFileInfo(dir.filePath(name)).path()));
         QVERIFY(WriteFile(dir.filePath(name), ContentOf(name)));
+    }
     FolderFiles expected = Snapshot(dir.path());
     if (succeeds && from != to)
         expected.insert(QDir::fromNativeSeparators(to), expected.take(from));

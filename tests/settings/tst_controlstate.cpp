@@ -174,7 +174,7 @@ private:
 void TestControlState::initTestCase()
 {
     QVERIFY(m_home.isValid());
-    qputenv("XDG_DATA_HOME", m_home.filePath(QStringLiteral("data")).toLocal8Bit());
+    UseDataHome(m_home.filePath(QStringLiteral("data")));
     m_work = m_home.filePath(QStringLiteral("work"));
     QVERIFY(QDir().mkpath(m_work));
     QVERIFY(QFile(m_work + QStringLiteral("/holiday.jpg")).open(QIODevice::WriteOnly));

@@ -24,6 +24,16 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#ifdef Q_OS_WIN
+#include "platform/windowspath.h"
+
+// Without the common dialogs, whose ReplaceText would rename the window's
+// control of that name.
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+#endif
 #ifdef Q_OS_LINUX
 #ifdef Q_OS_LINUX
 #include <fcntl.h>
@@ -44,11 +54,55 @@ inline QByteArray ContentOf(const QString &name)
     return "content of " + name.toUtf8() + '\n';
 }
 
+#ifdef Q_OS_WIN
+// Qt opens a file through a path that has lost a dot at the end of its name,
+// so that "a.txt." would be "a.txt": the tests write and read such files by
+// their exact names, as the program acts on them.
+inline HANDLE OpenExactly(const QString &path, bool write)
+{
+    return CreateFileW(reinterpret_cast<LPCWSTR>(ExactWindowsPath(path).utf16()),
+                       write ? GENERIC_WRITE : GENERIC_READ, FILE_SHARE_READ, nullptr,
+                       write ? CREATE_ALWAYS : OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+inline bool WriteFile(const QString &path, const QByteArray &content)
+{
+    const HANDLE file = OpenExactly(path, true);
+    DWORD written = 0;
+    const bool done = file != INVALID_HANDLE_VALUE
+        && ::WriteFile(file, content.constData(), DWORD(content.size()), &written, nullptr)
+        && written == DWORD(content.size());
+    if (file != INVALID_HANDLE_VALUE)
+        CloseHandle(file);
+    return done;
+}
+
+inline QByteArray ReadFile(const QString &path)
+{
+    const HANDLE file = OpenExactly(path, false);
+    QByteArray content;
+    char buffer[4096];
+    DWORD read = 0;
+    while (file != INVALID_HANDLE_VALUE && ::ReadFile(file, buffer, sizeof buffer, &read, nullptr)
+           && read > 0)
+        content.append(buffer, read);
+    if (file != INVALID_HANDLE_VALUE)
+        CloseHandle(file);
+    return content;
+}
+#else
 inline bool WriteFile(const QString &path, const QByteArray &content)
 {
     QFile file(path);
     return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
 }
+
+inline QByteArray ReadFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+#endif
 
 // Another program's change to the open folder (removing or renaming it),
 // tried again for a while: Windows refuses it while the folder is being
@@ -74,9 +128,8 @@ inline FolderFiles Snapshot(const QString &folder)
     const QDir base(folder);
     QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
     while (it.hasNext()) {
-        QFile file(it.next());
-        files.insert(base.relativeFilePath(file.fileName()),
-                     file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray());
+        const QString path = it.next();
+        files.insert(base.relativeFilePath(path), ReadFile(path));
     }
     return files;
 }
@@ -172,8 +225,8 @@ inline QString ReferenceName(const RenameRules &rules, const QString &present, q
 // content; the folder lies below `under` when one is given. With `ownData`
 // the window's data folder (its trash and journal) is "share" in the
 // session's own folder, set before the window is built, which fixes where
-// its journal goes; on Windows the Recycle Bin and the journal are the
-// build's Wine prefix's.
+// its journal goes; on Windows the Recycle Bin is the test's own in the
+// build, and the journal the build's Wine prefix's.
 struct WindowSession {
     QTemporaryDir root;
     QString folder;
@@ -187,12 +240,8 @@ struct WindowSession {
                            bool ownData = false)
         : root(under + QLatin1String("/session-XXXXXX"))
     {
-#ifndef Q_OS_WIN
         if (ownData)
-            qputenv("XDG_DATA_HOME", QFile::encodeName(root.filePath(QStringLiteral("share"))));
-#else
-        Q_UNUSED(ownData);
-#endif
+            UseDataHome(root.filePath(QStringLiteral("share")));
         folder = root.filePath(folderName);
         if (!QDir().mkpath(folder))
             QTest::qFail("the test folder cannot be made", __FILE__, __LINE__);

@@ -131,8 +131,11 @@ public:
         QFile file(m_dir.filePath(QStringLiteral("plan")));
         return file.open(QIODevice::WriteOnly) && file.write(plan) == plan.size();
     }
-    // Lets a call that the plan holds ("link 5 hang") go on, failing.
+    // Lets a call that the plan holds ("link 5 hang") go on, failing, or
+    // carried out ("statfs 1 hold").
     bool release() const { return QFile::remove(m_dir.filePath(QStringLiteral("plan"))); }
+    // Whether a call has come that the plan holds.
+    bool holding() const { return QFile::exists(m_dir.filePath(QStringLiteral("plan.held"))); }
 
 private:
     static QString find(const QString &tool)

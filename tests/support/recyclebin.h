@@ -5,11 +5,13 @@
 // tests has it.
 
 #include <QDir>
+#include <QFile>
 #include <QString>
 #include <QStringList>
 
 #include <windows.h>
 
+#include <shellapi.h>
 #include <shlobj.h>
 #include <shlwapi.h>
 
@@ -121,3 +123,55 @@ inline bool RestoreFromRecycleBin(const QString &path)
     });
     return restored;
 }
+
+// Wine keeps the Recycle Bin as the freedesktop trash of the XDG_DATA_HOME it
+// was started with (a Linux path, here as Z: sees it). For as long as this
+// lives, the bin's folder for files is a plain file: the bin takes nothing,
+// as a drive without one, and the shell would delete the file instead.
+class BinWithoutRoom {
+public:
+    BinWithoutRoom()
+        : m_files(QStringLiteral("Z:") + QString::fromLocal8Bit(qgetenv("XDG_DATA_HOME"))
+                  + QLatin1String("/Trash/files"))
+    {
+        QDir().mkpath(QFileInfo(m_files).path());
+        m_ok = QDir(m_files).removeRecursively() && !QFileInfo::exists(m_files);
+        QFile plain(m_files);
+        m_ok = m_ok && plain.open(QIODevice::WriteOnly) && plain.write("no room\n") > 0;
+    }
+    ~BinWithoutRoom()
+    {
+        QFile::remove(m_files);
+        QDir().mkpath(m_files);
+    }
+    BinWithoutRoom(const BinWithoutRoom &) = delete;
+    BinWithoutRoom &operator=(const BinWithoutRoom &) = delete;
+
+    bool ok() const { return m_ok; }
+
+private:
+    QString m_files;
+    bool m_ok = false;
+};
+
+// The user's answer No to the shell's own question, for as long as this
+// lives: a window the shell puts up on this thread is told No as it comes.
+// Where Wine has no display, the shell can show no question and takes that
+// for No all the same.
+class ShellQuestionsAnsweredNo {
+public:
+    ShellQuestionsAnsweredNo() : m_hook(SetWindowsHookExW(WH_CBT, answer, nullptr, GetCurrentThreadId())) { }
+    ~ShellQuestionsAnsweredNo() { UnhookWindowsHookEx(m_hook); }
+    ShellQuestionsAnsweredNo(const ShellQuestionsAnsweredNo &) = delete;
+    ShellQuestionsAnsweredNo &operator=(const ShellQuestionsAnsweredNo &) = delete;
+
+private:
+    static LRESULT CALLBACK answer(int code, WPARAM window, LPARAM details)
+    {
+        if (code == HCBT_ACTIVATE)
+            PostMessageW(reinterpret_cast<HWND>(window), WM_COMMAND, IDNO, 0);
+        return CallNextHookEx(nullptr, code, window, details);
+    }
+
+    HHOOK m_hook;
+};

@@ -43,13 +43,26 @@ inline std::unique_ptr<PlatformServices> MakeTestServices(const QString &setting
     return services;
 }
 
+// The data folder, where the trash lives. Under Wine the Recycle Bin is the
+// freedesktop trash of the XDG_DATA_HOME that Wine was started with, a
+// folder of the build's own (wine_run.sh): Wine takes no other, and a
+// Windows path set here would make it fall back to the Linux user's own.
+inline void UseDataHome(const QString &folder)
+{
+#ifdef Q_OS_WIN
+    Q_UNUSED(folder);
+#else
+    qputenv("XDG_DATA_HOME", QFile::encodeName(folder));
+#endif
+}
+
 // Keeps the test away from the user's own folders: home, data (the trash
 // lives there) and configuration go under `home`, which also becomes the
 // current folder, where a new window opens.
 inline bool IsolateUserFolders(const QString &home)
 {
     qputenv("HOME", QFile::encodeName(home));
-    qputenv("XDG_DATA_HOME", QFile::encodeName(home + QLatin1String("/share")));
+    UseDataHome(home + QLatin1String("/share"));
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(home + QLatin1String("/config")));
     return QDir::setCurrent(home);
 }

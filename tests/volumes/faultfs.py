@@ -4,16 +4,17 @@
     faultfs.py BACKING MOUNTPOINT PLAN [TYPE]
 
 Everything done below MOUNTPOINT is done to BACKING. Once the file PLAN
-exists, it holds "OP N WHEN [die|ERRNO]": the Nth rename, link, unlink or
-write from then on fails with EIO (or the error named, such as EPERM) before
-it is carried out (WHEN "before") or after ("after"); with "die" the file
-system ends there, as a card pulled out; with "hang" the call waits until
-PLAN is removed, then fails before it is carried out, as a process killed in
-the middle of a call leaves it; with "wait" it waits as long, then is
-carried out. "delay MS" instead makes every request take MS milliseconds
-more, as a share over a slow network does. Other calls are answered while
-one is held. TYPE names the file system the layer passes on (mounted as
-fuse.TYPE), as a card's own FUSE driver names it.
+exists, it holds "OP N WHEN [die|ERRNO]": the Nth rename, link, unlink,
+write or statfs from then on fails with EIO (or the error named, such as
+EPERM) before it is carried out (WHEN "before") or after ("after"); with
+"die" the file system ends there, as a card pulled out; with "hang" the call
+waits until PLAN is removed, then fails before it is carried out, as a
+process killed in the middle of a call leaves it; with "hold" it waits until
+PLAN is removed and is then carried out, as a share whose server is slow to
+answer. While a call waits, PLAN.held exists, and other calls are answered.
+"delay MS" instead makes every request take MS milliseconds more, as a share
+over a slow network does. TYPE names the file system the layer passes on
+(mounted as fuse.TYPE), as a card's own FUSE driver names it.
 """
 import ctypes
 import errno
@@ -48,10 +49,12 @@ class FaultFS(Operations):
         if self.plan and self.plan[0] == op:
             self.count += 1
         hit = bool(self.plan) and self.plan[0] == op and self.count == int(self.plan[1])
-        while hit and self.plan[2] in ('hang', 'wait') and os.path.exists(self.plan_file):
-            time.sleep(0.01)
-        if hit and self.plan[2] == 'wait':
-            return call()
+        if hit and self.plan[2] in ('hang', 'hold'):
+            open(self.plan_file + '.held', 'w').close()
+            while os.path.exists(self.plan_file):
+                time.sleep(0.01)
+            if self.plan[2] == 'hold':
+                return call()
         result = None if hit and self.plan[2] != 'after' else call()
         if hit:
             if 'die' in self.plan:
@@ -68,6 +71,13 @@ class FaultFS(Operations):
             raise FuseOSError(ctypes.get_errno())
         st = os.lstat(full)
         return {key: getattr(st, key) for key in STAT_FIELDS}
+
+    def statfs(self, path):
+        # Never kept by the kernel: every statfs reaches the layer.
+        fields = ('f_bavail', 'f_bfree', 'f_blocks', 'f_bsize', 'f_favail', 'f_ffree', 'f_files',
+                  'f_flag', 'f_frsize', 'f_namemax')
+        return self._counted('statfs', lambda: {key: getattr(os.statvfs(self._path(path)), key)
+                                                for key in fields})
 
     def readdir(self, path, fh):
         # Each entry with its type, as a network file system gives it.

@@ -64,7 +64,7 @@ void TestVolumeFaults::run_data()
     row("links/dead-after-unlink", links, prefix, "unlink 2 after die", two, Failure);
     // Escape while a move waits: the file in hand still moves, the next does
     // not, and the stop is told like any other.
-    row("links/escape-while-the-second-file-moves", links, stopped, "link 2 wait", two,
+    row("links/escape-while-the-second-file-moves", links, stopped, "link 2 hold", two,
         Failure + "\rStopped at your request before ");
     row("card/rename-fails", card, prefix, "rename 2 before", first, Failure);
     row("card/rename-done-but-reported-failed", card, prefix, "rename 2 after", all, {});
@@ -78,7 +78,7 @@ void TestVolumeFaults::run_data()
     row("links-delete/link-made-but-reported-failed", links, deletion, "link 1 after", trashed, {});
     row("links-delete/unlink-done-but-reported-failed", links, deletion, "unlink 1 after", trashed, {});
     row("links-delete/unlink-fails", links, deletion, "unlink 1 before", kept, Stays);
-    row("links-delete/escape-while-the-first-file-moves", links, stoppedDeletion, "link 1 wait", trashed,
+    row("links-delete/escape-while-the-first-file-moves", links, stoppedDeletion, "link 1 hold", trashed,
         "Stopped at your request before ");
     row("card-delete/rename-fails", card, deletion, "rename 1 before", kept, Stays);
     // The card is gone: the file cannot be seen, and nothing says it stays.

@@ -154,7 +154,7 @@ void TestLayout::initTestCase()
 {
     QVERIFY(m_home.isValid());
     qputenv("HOME", QFile::encodeName(m_home.path()));
-    qputenv("XDG_DATA_HOME", QFile::encodeName(m_home.filePath(QStringLiteral("data"))));
+    UseDataHome(m_home.filePath(QStringLiteral("data")));
     // The window opens in the current folder; give it a small one of its own.
     const QString start = m_home.filePath(QStringLiteral("start"));
     QVERIFY(QDir().mkpath(start));

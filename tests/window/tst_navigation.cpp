@@ -1,5 +1,6 @@
 // The file browser of the main window as a user drives it: drives, folders,
 // the extension filter and the selection, on real folders and files.
+#include "support/newdrive.h"
 #include "window/dirlist.h"
 #include "window/drivelist.h"
 #include "window/filelist.h"
@@ -155,6 +156,8 @@ private slots:
     void driveFollowsFolder();
     void driveNotFound_data();
     void driveNotFound();
+    void drivesComeAndGo_data();
+    void drivesComeAndGo();
 };
 
 void TestNavigation::initTestCase()
@@ -566,6 +569,52 @@ void TestNavigation::driveNotFound()
     QCOMPARE(w.Dir1->path(), good);
     QCOMPARE(w.File1->selectedCount(), 2);
     QCOMPARE(w.List1->lines(), QStringList());
+}
+
+void TestNavigation::drivesComeAndGo_data()
+{
+    QTest::addColumn<bool>("droppedDown"); // else the system tells
+
+#ifndef Q_OS_WIN // Wine tells no window of a drive letter made or removed
+    QTest::newRow("drives/come-and-go/system-tells") << false;
+#endif
+    QTest::newRow("drives/come-and-go/list-dropped-down") << true;
+}
+
+// A drive put in while the window is open joins the drive list, opens at its
+// root when picked, and leaves the list when it is taken out; the list then
+// shows the drive of the open folder.
+void TestNavigation::drivesComeAndGo()
+{
+    QFETCH(bool, droppedDown);
+
+    Session s;
+    QVERIFY(s.open({"a.txt"}));
+    QVERIFY(makeFiles(s.sub("stick"), {"photo.jpg"}));
+    FileRenamer &w = *s.w;
+    auto entry = std::make_unique<NewDrive>(s.sub("stick"));
+    const QString root = entry->root();
+    if (root.isEmpty())
+        QSKIP("A drive is added as root only.");
+    QCOMPARE(w.Drive1->findData(root), -1);
+
+    if (droppedDown)
+        w.Drive1->showPopup();
+    QTRY_VERIFY(w.Drive1->findData(root) >= 0);
+#ifndef Q_OS_WIN // Wine lists a drive letter made by DefineDosDevice, but opens no file through it
+    pickFromList(w.Drive1, w.Drive1->findData(root));
+    QCOMPARE(QDir::toNativeSeparators(w.Dir1->path()), root);
+    QCOMPARE(w.File1->names(), QStringList{"photo.jpg"});
+    QVERIFY(w.Dir1->setPath(s.folder.path()));
+#endif
+
+    entry.reset();
+    if (droppedDown)
+        w.Drive1->showPopup();
+    QTRY_COMPARE(w.Drive1->findData(root), -1);
+    w.Drive1->hidePopup();
+    QCOMPARE(DriveIndexOf({{w.Drive1->drive(), w.Drive1->root()}}, w.Dir1->path()), 0);
+    QCOMPARE(s.box->shown.size(), 0);
 }
 
 QTEST_MAIN(TestNavigation)
