@@ -613,7 +613,7 @@ void SafeMove::learnType(Volume &volume, const QString &folder)
     const QByteArray device = storage.device();
     volume.typeLearned = true;
     volume.exFat = type == "exfat" || type == "fuse.exfat" || type == "fuse.exfat-fuse";
-    if (volume.exFat || type == "fuseblk") {
+    if ((volume.exFat || type == "fuseblk") && device.startsWith("/dev/")) {
         volume.upCase = ReadExFatUpCase(QFile::decodeName(device));
         volume.exFat = volume.exFat || volume.upCase || typeOnDevice(device) == "exfat";
     }
