@@ -96,13 +96,14 @@ qint64 granularityMs(const QDateTime &changed)
 }
 
 // The folder's time, taken before it is read, so that a change while it is
-// read shows in the time later.
-FolderReading readingOf(const QString &folder)
+// read shows in the time later. Where a rename leaves that time as it was,
+// no reading is trusted for long.
+FolderReading readingOf(const QString &folder, const VolumeFacts &facts)
 {
     FolderReading reading;
     reading.folder = folder;
     reading.changed = changedAt(folder);
-    reading.settled = reading.changed.isValid()
+    reading.settled = facts.renamesMoveTime && reading.changed.isValid()
         && reading.changed.msecsTo(QDateTime::currentDateTime()) >= granularityMs(reading.changed);
     return reading;
 }
@@ -142,7 +143,7 @@ QString alreadyThere(QStringView name, const QString &otherFolder = QString())
 class StopPrediction::FolderIndex {
 public:
     explicit FolderIndex(const StopBatch &batch)
-        : names(batch.names), facts(batch.facts), reading(readingOf(batch.folder)),
+        : names(batch.names), facts(batch.facts), reading(readingOf(batch.folder, batch.facts)),
           marks(FolderMarksOf(batch.folder))
     {
         const FileNames listed = ListEveryEntry(reading.folder);

@@ -119,7 +119,8 @@ bool VolumeFacts::operator==(const VolumeFacts &other) const
         && fatNames == other.fatNames && asciiNames == other.asciiNames
         && backslashSeparates == other.backslashSeparates && lengthInUtf16 == other.lengthInUtf16
         && windowsNames == other.windowsNames && longestName == other.longestName
-        && longestPath == other.longestPath && entryMarks == other.entryMarks && room == other.room;
+        && longestPath == other.longestPath && entryMarks == other.entryMarks
+        && renamesMoveTime == other.renamesMoveTime && room == other.room;
 }
 
 // A UTF-16 unit takes at most three bytes encoded, so a short name needs no
@@ -617,8 +618,11 @@ void SafeMove::learnType(Volume &volume, const QString &folder)
         volume.upCase = ReadExFatUpCase(QFile::decodeName(device));
         volume.exFat = volume.exFat || volume.upCase || typeOnDevice(device) == "exfat";
     }
+    // exFAT through FUSE writes a renamed entry anew, and leaves the time of
+    // its folder as it was.
     if (volume.exFat)
         volume.whenFull = type == "exfat" ? FolderRoom::LongerNames : FolderRoom::EveryName;
+    volume.renamesMoveTime = !volume.exFat || type == "exfat";
     volume.asciiNames = type == "fuse.fusefat";
     volume.foldsCase = volume.exFat || volume.asciiNames;
     volume.caseRule = volume.exFat ? CaseRule::UpCase
@@ -655,6 +659,7 @@ VolumeFacts SafeMove::facts(const QString &folder)
     // PATH_MAX counts the byte that ends a path.
     facts.longestPath = PATH_MAX - 1;
     facts.entryMarks = volume->entryMarks;
+    facts.renamesMoveTime = volume->renamesMoveTime;
     if (volume->whenFull != FolderRoom::Unbounded && full(folder))
         facts.room = volume->whenFull;
     return facts;

@@ -45,6 +45,7 @@ struct VolumeFacts {
     int longestName = 255;
     int longestPath = 0; // the bytes of the longest path the system takes; 0 where it sets none
     bool entryMarks = false; // files and folders may be marked immutable or append-only
+    bool renamesMoveTime = true; // a rename in a folder moves the folder's modification time
     FolderRoom room = FolderRoom::Unbounded;
 
     // The place of the first character of `name` the volume cannot hold (NUL
@@ -102,6 +103,7 @@ private:
         bool asciiNames = false;
         bool entryMarks = false;
         FolderRoom whenFull = FolderRoom::Unbounded;
+        bool renamesMoveTime = true;
         CaseRule caseRule = CaseRule::System;
         std::shared_ptr<const UpCaseTable> upCase;
     };
