@@ -436,7 +436,7 @@ private:
                 return refused;
             if (std::optional<QString> held = holder(line, hash, folder, separator < 0))
                 return held;
-            if (!roomFor(present, name, folder))
+            if (!roomFor(line, present, name, folder))
                 return QStringLiteral("the drive is full, and the folder has no room for the new name");
         }
         return claim(line, hash, folder);
@@ -518,20 +518,35 @@ private:
 
     // Where a full exFAT card cannot grow the folder, whether its free
     // entries take the new name; the entries are then counted as taken, and
-    // the file's old ones as free. Whether free entries lie together, as a
-    // name needs them, is not known without reading the card.
-    bool roomFor(QStringView present, QStringView name, int folder)
+    // the file's old ones as free. A change of letter case alone goes first
+    // to the run's temporary name ("quorlane-", 32 hex digits, "-", the
+    // line, ".tmp"). Whether free entries lie together, as a name needs
+    // them, is not known without reading the card.
+    bool roomFor(int line, QStringView present, QStringView name, int folder)
     {
         if (m_facts.room == FolderRoom::Unbounded)
             return true;
-        const qint64 needed = exFatEntriesOf(name);
         const qint64 had = exFatEntriesOf(present);
-        qint64 &own = freeEntries(0);
+        if (folder == 0 && m_facts.sameName(present, name)) {
+            const qint64 through
+                = exFatEntriesOf(QStringLiteral("quorlane-%1-%2.tmp").arg(QString(32, u'0')).arg(line));
+            return moves(had, through, 0) && moves(through, exFatEntriesOf(name), 0);
+        }
+        return moves(had, exFatEntriesOf(name), folder);
+    }
+
+    // One move of a file whose name takes `had` entries to a name that takes
+    // `needed` in `folder`.
+    bool moves(qint64 had, qint64 needed, int folder)
+    {
+        countFreeEntries(folder);
+        countFreeEntries(0);
+        qint64 &own = m_freeEntries[0];
         if (m_facts.room == FolderRoom::LongerNames && folder == 0 && needed <= had) {
             own += had - needed;
             return true;
         }
-        qint64 &free = freeEntries(folder);
+        qint64 &free = m_freeEntries[size_t(folder)];
         if (free < needed)
             return false;
         free -= needed;
@@ -539,16 +554,16 @@ private:
         return true;
     }
 
-    // The free entries of a folder: its size in entries, less those its
-    // names take (and, at the card's top, its label, allocation bitmap and
-    // up-case table).
-    qint64 &freeEntries(int folder)
+    // Counts the free entries of a folder once: its size in entries, less
+    // those its names take (and, at the card's top, its label, allocation
+    // bitmap and up-case table).
+    void countFreeEntries(int folder)
     {
         if (m_freeEntries.size() <= size_t(folder))
             m_freeEntries.resize(size_t(folder) + 1, -1);
         qint64 &free = m_freeEntries[size_t(folder)];
         if (free >= 0)
-            return free;
+            return;
         const QString path = folder == 0 ? m_batch.folder : m_subFolders.at(size_t(folder - 1)).path;
         free = QFileInfo(path).size() / 32;
         const QString canonical = QFileInfo(path).canonicalFilePath();
@@ -568,7 +583,6 @@ private:
             take(m_subFolders.at(size_t(folder - 1)).names);
         }
         free = std::max<qint64>(free, 0);
-        return free;
     }
 
     // The folder a folder part leads to: 0 for the batch's own, -1 where

@@ -593,6 +593,8 @@ void TestPreview::stopPrediction_data()
        "the drive is full, and the folder has no room for the new name");
     on("stop/full-card/freed-entries-serve-the-next-file", "full-exfat", full.mid(1), {"f02", "f03"},
        before("x"), -1, {});
+    on("stop/full-card/case-change-through-the-temporary-name", "full-exfat", full.mid(1), {"f02"},
+       before("", CaseMode::Upper), 0, "the drive is full, and the folder has no room for the new name");
 #ifndef Q_OS_WIN // Windows has none of these marks, and paths at the volume's limits
     row("stop/case/every-name-the-volume-takes-for-it", {"µ.txt", "Μ.TXT"}, {"µ.txt"}, upper, card, 0,
         "Μ.TXT is already in the folder");
