@@ -159,9 +159,9 @@ public:
         for (qsizetype at = 0; at + 32 <= root.size() && quint8(root[at]) != 0; at += 32) {
             if (quint8(root[at]) != 0x82)
                 continue;
-            const quint32 checksum = number<quint32>(root, at + 4);
-            const quint32 first = number<quint32>(root, at + 20);
-            const quint64 length = number<quint64>(root, at + 24);
+            const auto checksum = number<quint32>(root, at + 4);
+            const auto first = number<quint32>(root, at + 20);
+            const auto length = number<quint64>(root, at + 24);
             if (length == 0 || length > 2 * 65536 + 1024 || length % 2 != 0)
                 return nullptr;
             const QByteArray stored = readChain(first, qsizetype(length));
@@ -219,7 +219,7 @@ private:
             const QByteArray entry = m_device.read(4);
             if (entry.size() != 4)
                 break;
-            const quint32 next = number<quint32>(entry, 0);
+            const auto next = number<quint32>(entry, 0);
             cluster = next == 0 ? cluster + 1 : next;
         }
         return data;
@@ -240,7 +240,7 @@ private:
         auto table = std::make_shared<UpCaseTable>(Identity());
         size_t unit = 0;
         for (qsizetype at = 0; at + 1 < stored.size() && unit < table->size(); at += 2) {
-            const quint16 value = number<quint16>(stored, at);
+            const auto value = number<quint16>(stored, at);
             if (value == 0xffff && at + 3 < stored.size()) {
                 at += 2;
                 unit += number<quint16>(stored, at);
