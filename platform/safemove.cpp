@@ -519,9 +519,9 @@ QString swappedAscii(const QString &name)
     return swapped;
 }
 
-// Whether `swapped`, another spelling of the entry `name` of `folder`, names
-// the same entry: something answers to it, and the folder's own listing does
-// not hold it.
+// Whether `swapped`, another spelling of an entry of `folder`, names that
+// entry: something answers to it, and the folder's own listing does not hold
+// it.
 bool answersToOtherSpelling(const QString &folder, const QString &swapped)
 {
     return absence(folder + QLatin1Char('/') + swapped) == EEXIST
