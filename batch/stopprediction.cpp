@@ -494,19 +494,20 @@ private:
     // renamed away, or an entry of another folder. A file may take its own
     // name in other letters where case is ignored, but only by a bare name.
     // Every entry the volume takes for the name is asked, not just the first.
+    // The new name is composed again only where a name is found with its
+    // hash.
     std::optional<QString> holder(int line, size_t hash, int folder, bool bare)
     {
-        const QStringView target = targetOf(line);
         if (folder != 0) {
             const SubFolder &sub = m_subFolders.at(size_t(folder - 1));
             const int entry = sub.table.find(
-                hash, [&](int value) { return m_facts.sameName(target, sub.names.at(value)); });
+                hash, [&](int value) { return m_facts.sameName(targetOf(line), sub.names.at(value)); });
             if (entry >= 0)
                 return alreadyThere(sub.names.at(entry), sub.name);
             return std::nullopt;
         }
         const int entry = m_index.table.find(hash, [&](int value) {
-            if (!m_facts.sameName(target, m_index.nameOf(value)))
+            if (!m_facts.sameName(targetOf(line), m_index.nameOf(value)))
                 return false;
             const int renamedAt = value >= 0 ? m_batch.rows.rank(value) : -1;
             return !((renamedAt >= 0 && renamedAt < line) || (renamedAt == line && bare));
