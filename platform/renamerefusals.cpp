@@ -14,21 +14,19 @@
 
 #ifdef Q_OS_WIN
 
-// A volume is known by its serial number; Windows marks no file so that it
-// cannot be renamed.
+// A volume is known by the serial number of the volume its path lies on,
+// asked without opening the folder: a folder held open stays in place after
+// another program removes it. Windows marks no file so that it cannot be
+// renamed.
 MountPlace MountPlaceOf(const QString &folder)
 {
-    const HANDLE handle = CreateFileW(reinterpret_cast<LPCWSTR>(QDir::toNativeSeparators(folder).utf16()), 0,
-                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                      OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (handle == INVALID_HANDLE_VALUE)
-        return {};
-    BY_HANDLE_FILE_INFORMATION info{};
-    const bool known = GetFileInformationByHandle(handle, &info);
-    CloseHandle(handle);
+    const QString native = QDir::toNativeSeparators(folder);
+    wchar_t root[MAX_PATH + 1];
+    DWORD serial = 0;
     MountPlace place;
-    place.known = known;
-    place.device = known ? info.dwVolumeSerialNumber : 0;
+    place.known = GetVolumePathNameW(reinterpret_cast<LPCWSTR>(native.utf16()), root, MAX_PATH + 1)
+        && GetVolumeInformationW(root, nullptr, 0, &serial, nullptr, nullptr, nullptr, 0);
+    place.device = place.known ? serial : 0;
     return place;
 }
 
