@@ -66,8 +66,10 @@ const VolumeFacts &FileRenamer::ListVolumeFacts()
     return m_listFacts;
 }
 
-// The folder is read afresh for it, which takes a moment in a large folder:
-// the hourglass shows meanwhile.
+// The stop the preview has just foretold serves while the batch, the folder
+// and the volume's facts are as they were; otherwise the folder is read
+// afresh, which takes a moment in a large folder: the hourglass shows
+// meanwhile.
 QString FileRenamer::StopWarning()
 {
     m_services.pointer->set(Pointer::Busy);
@@ -79,7 +81,8 @@ QString FileRenamer::StopWarning()
                           StartValueFromText(CounterStart->text()),
                           QLocale(),
                           m_services.rename->volumeFacts(folder)};
-    const PredictedStop stop = StopPrediction().predict(batch);
+    const std::optional<PredictedStop> current = List1->preview()->stopFor(batch);
+    const PredictedStop stop = current ? *current : StopPrediction().predict(batch);
     m_services.pointer->set(Pointer::Arrow);
     return stop.line < 0 ? QString()
                          : QStringLiteral("\rThe run will stop at %1: %2.").arg(stop.file, stop.reason);

@@ -81,9 +81,23 @@ void PreviewModel::clear()
     m_prediction->drop();
 }
 
+// A stop known for the lines under other facts is no longer theirs.
 void PreviewModel::predictStop(const QString &folder, const VolumeFacts &facts)
 {
+    if (m_stop && m_stop->line >= 0)
+        emit dataChanged(index(m_stop->line), index(m_rows.count() - 1), MarkRoles);
+    m_stop.reset();
+    m_folder = folder;
+    m_facts = facts;
     m_prediction->start({folder, m_names, m_rows, m_rules, m_start, m_locale, facts});
+}
+
+std::optional<PredictedStop> PreviewModel::stopFor(const StopBatch &batch) const
+{
+    const bool same = m_stop && batch.folder == m_folder && batch.names.isSharedWith(m_names)
+        && batch.rows == m_rows && batch.rules == m_rules && batch.start == m_start
+        && batch.locale == m_locale && batch.facts == m_facts;
+    return same && m_stop->reading.holds() ? m_stop : std::nullopt;
 }
 
 void PreviewModel::setStop(const PredictedStop &stop)

@@ -42,6 +42,9 @@ public:
     void predictStop(const QString &folder, const VolumeFacts &facts);
     // The stop for the lines shown (no line: none), once it is known.
     const std::optional<PredictedStop> &stop() const { return m_stop; }
+    // That stop where it is the one of `batch`: the same lines, the same
+    // folder still as it was read, and a volume with the same facts.
+    std::optional<PredictedStop> stopFor(const StopBatch &batch) const;
 
 private:
     void setStop(const PredictedStop &stop);
@@ -51,6 +54,8 @@ private:
     FileNames m_names;
     SelectedRows m_rows;
     QLocale m_locale;
+    QString m_folder; // and the facts, of the last prediction
+    VolumeFacts m_facts;
     BackgroundPrediction *m_prediction;
     std::optional<PredictedStop> m_stop;
 };

@@ -1,10 +1,12 @@
 #pragma once
 
 #include "platform/folderreader.h"
+#include "platform/renamerefusals.h"
 #include "platform/safemove.h"
 #include "rules/renamerules.h"
 #include "window/selectedrows.h"
 
+#include <QDateTime>
 #include <QLocale>
 #include <QString>
 #include <functional>
@@ -25,23 +27,38 @@ struct StopBatch {
     VolumeFacts facts;
 };
 
+// What a prediction read of its folder. The reading holds while the folder's
+// modification time stays as it was, and only where it was read long enough
+// after the folder's last change that a later change would show in that
+// time: on some volumes the time moves in whole seconds (on FAT in two).
+struct FolderReading {
+    QString folder;
+    QDateTime changed; // the folder's modification time as it was read
+    bool settled = false; // read after the time's granularity had passed since that change
+    bool holds() const;
+};
+
 // The first line the run cannot rename, the present name of its file and why;
 // no line when the run would rename every file.
 struct PredictedStop {
     int line = -1;
     QString file;
     QString reason;
+    FolderReading reading; // what it was made from; no folder where it needed none
 };
 
 // Where the rename run would stop, found as the run meets it, line after
 // line: a new name held by a file that is not renamed away before that line
 // (selected or not, of any extension, hidden, or a folder), the same new name
 // as an earlier line, a name the volume cannot hold or that is too long for
-// it, a folder in the new name that is not there, a folder that cannot be
-// changed, a file that is gone, a counter out of range. Where names ignore letter case, names that differ
-// only in case are one name, and a file may change the case of its own name.
-// What was read of the folder is kept for the next batch while the file list
-// and the folder stay as they were.
+// it, a path too long for the system, a folder in the new name that is not
+// there or lies on another volume, a folder that cannot be changed, a file
+// the system refuses to rename (marked immutable or append-only, another
+// user's in a sticky folder), a full exFAT card without room in the folder,
+// a file that is gone, a counter out of range. Where names ignore letter
+// case, names are one as the volume compares them, and a file may change
+// the case of its own name. What was read of the folder is kept for the next
+// batch while the file list and the folder stay as they were.
 class StopPrediction {
 public:
     StopPrediction();

@@ -591,6 +591,34 @@ Row RenameQuestionRow(BenchWindow &w, int count)
             QStringLiteral("-")};
 }
 
+// 9. Rename pressed once the preview has foretold where the run stops, the
+// batch, the folder and the volume unchanged since: the question takes that
+// stop without reading the folder again; it is answered Cancel.
+Row RenameQuestionCurrentRow(BenchWindow &w, int count)
+{
+    SetPreviewRules(*w.window);
+    w->File1->setAllSelected(true);
+    w->RefreshPreview();
+    AwaitStop(*w.window);
+    const Time time = MedianMs({[&] { w->Rename_Click(); },
+                                [&] {
+                                    w.box->shown.clear();
+                                    w.box->answers = {MsgBox::AnswerCancel};
+                                },
+                                [&] {
+                                    Expect(w.box->shown.size() == 1 && w->File1->selectedCount() == count
+                                               && w->List1->preview()->stop(),
+                                           QStringLiteral("9: Rename did not stop at its question"));
+                                }});
+    const QString size = QLocale(QLocale::English).toString(count);
+    return {QStringLiteral("9 Rename pressed to its question, prediction current, %1").arg(size),
+            Ms(time),
+            QString(),
+            QString(),
+            QStringLiteral("<= 20 ms"),
+            Verdict(time.wall <= 20)};
+}
+
 } // namespace
 
 // 7. A million files: the listing against readdir plus sort; then, with every
@@ -779,6 +807,7 @@ int main(int argc, char *argv[])
         rows.append(MarksRow(millionWindow, 1000000, 1000));
         rows.append(KeystrokeWhilePredictingRow(millionWindow, 1000000));
         rows.append(RenameQuestionRow(millionWindow, 1000000));
+        rows.append(RenameQuestionCurrentRow(millionWindow, 1000000));
     }
     if (wanted(8))
         rows += CardRenameRows();

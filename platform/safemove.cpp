@@ -18,15 +18,22 @@
 #include <algorithm>
 #else
 #include <QDirIterator>
+#include <QFileInfo>
 #include <QStorageInfo>
 
 #include <algorithm>
+#include <blkid.h>
 #include <cerrno>
+#include <climits>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <limits>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 #endif
 
@@ -89,7 +96,35 @@ WindowsName WindowsNameFate(QStringView name)
 
 qsizetype VolumeFacts::refusedAt(QStringView name) const
 {
-    return fatNames ? FatRefusedCharacterAt(name) : name.indexOf(QChar(0));
+    const qsizetype refused = fatNames ? FatRefusedCharacterAt(name) : name.indexOf(QChar(0));
+    if (!asciiNames)
+        return refused;
+    for (qsizetype i = 0; i < (refused < 0 ? name.size() : refused); ++i) {
+        if (name.at(i).unicode() > 0x7f)
+            return i;
+    }
+    return refused;
+}
+
+QString VolumeFacts::nameKey(QStringView name) const
+{
+    return ignoresCase ? CaseKey(name, caseRule, upCase.get()) : name.toString();
+}
+
+bool VolumeFacts::sameName(QStringView a, QStringView b) const
+{
+    return a == b || (ignoresCase && nameKey(a) == nameKey(b));
+}
+
+bool VolumeFacts::operator==(const VolumeFacts &other) const
+{
+    const bool sameTable = upCase == other.upCase || (upCase && other.upCase && *upCase == *other.upCase);
+    return ignoresCase == other.ignoresCase && caseRule == other.caseRule && sameTable
+        && fatNames == other.fatNames && asciiNames == other.asciiNames
+        && backslashSeparates == other.backslashSeparates && lengthInUtf16 == other.lengthInUtf16
+        && windowsNames == other.windowsNames && longestName == other.longestName
+        && longestPath == other.longestPath && entryMarks == other.entryMarks
+        && renamesMoveTime == other.renamesMoveTime && room == other.room;
 }
 
 // A UTF-16 unit takes at most three bytes encoded, so a short name needs no
@@ -476,10 +511,11 @@ MoveResult SafeMove::move(const QString &from, const QString &to, const QString 
     // own listing shows the present spelling and not the new one (the file's
     // numbers cannot tell, as some file systems give each spelling its own).
     const QString presentName = nameOf(from);
-    if (folderOf(from) != folder || presentName == newName
-        || presentName.compare(newName, Qt::CaseInsensitive) != 0)
-        return result;
     const QString folderPath = folder.toString();
+    if (!volume.typeLearned)
+        learnType(volume, folderPath);
+    if (folderOf(from) != folder || presentName == newName || !sameIgnoringCase(volume, presentName, newName))
+        return result;
     if (!volume.ignoresCase) {
         const QSet<QString> listed = ListEveryName(folderPath);
         if (!listed.contains(presentName) || listed.contains(newName.toString()))
@@ -491,47 +527,169 @@ MoveResult SafeMove::move(const QString &from, const QString &to, const QString 
 
 namespace {
 
-QString swappedCase(const QString &name)
+bool isAsciiLetter(QChar c)
+{
+    return (c >= QLatin1Char('a') && c <= QLatin1Char('z'))
+        || (c >= QLatin1Char('A') && c <= QLatin1Char('Z'));
+}
+
+// The name with its letters a to z and A to Z in the other case: every
+// volume that ignores case takes it for the same name, whatever else it
+// folds.
+QString swappedAscii(const QString &name)
 {
     QString swapped = name;
-    for (QChar &c : swapped)
-        c = c.isUpper() ? c.toLower() : c.toUpper();
+    for (QChar &c : swapped) {
+        if (isAsciiLetter(c))
+            c = QChar(c.unicode() ^ 0x20);
+    }
     return swapped;
 }
 
-// A name of the folder is looked up with its letter case swapped; where
-// something answers, the folder's own listing tells whether it is the same
-// entry. A folder without a name that has letters tells nothing, and case
-// then counts.
-bool namesIgnoreCase(const QString &folder)
+// Whether `swapped`, another spelling of an entry of `folder`, names that
+// entry: something answers to it, and the folder's own listing does not hold
+// it.
+bool answersToOtherSpelling(const QString &folder, const QString &swapped)
 {
+    return absence(folder + QLatin1Char('/') + swapped) == EEXIST
+        && ListEveryEntry(folder).indexOf(swapped) < 0;
+}
+
+// A folder marked to fold the case of its names (ext4, f2fs and tmpfs
+// offer it folder by folder).
+bool caseFolded(const QString &folder)
+{
+#ifdef FS_CASEFOLD_FL
+    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    int flags = 0;
+    const bool folded = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0 && (flags & FS_CASEFOLD_FL);
+    ::close(fd);
+    return folded;
+#else
+    Q_UNUSED(folder);
+    return false;
+#endif
+}
+
+// Whether names in the folder ignore case, told by looks that move nothing:
+// the folder's own mark where the volume has one; otherwise the first name
+// with a letter a to z, looked up with those letters in the other case; for
+// a folder without such a name, its own name so looked up in its parent on
+// the same volume. Only letters every such volume folds are asked, so an
+// exotic first name (ı, µ, the Kelvin sign) cannot tell the volume wrong.
+// Where nothing tells, case counts.
+bool namesIgnoreCase(const QString &folder, bool markedFolders)
+{
+    if (markedFolders && caseFolded(folder))
+        return true;
     QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
     while (it.hasNext()) {
         it.next();
-        const QString swapped = swappedCase(it.fileName());
-        if (swapped == it.fileName())
-            continue;
-        return absence(folder + QLatin1Char('/') + swapped) == EEXIST
-            && ListEveryEntry(folder).indexOf(swapped) < 0;
+        const QString name = it.fileName();
+        const QString swapped = swappedAscii(name);
+        if (swapped != name)
+            return answersToOtherSpelling(folder, swapped);
     }
-    return false;
+    const QFileInfo info(QFileInfo(folder).canonicalFilePath());
+    const QString own = info.fileName();
+    const QString swapped = swappedAscii(own);
+    struct stat inside { };
+    struct stat parent { };
+    if (own.isEmpty() || swapped == own
+        || ::stat(QFile::encodeName(info.filePath()).constData(), &inside) != 0
+        || ::stat(QFile::encodeName(info.path()).constData(), &parent) != 0 || inside.st_dev != parent.st_dev)
+        return false;
+    return answersToOtherSpelling(info.path(), swapped);
+}
+
+// The file system a device holds, from the system's record of its devices,
+// which needs no right to read the device.
+QByteArray typeOnDevice(const QByteArray &device)
+{
+    QByteArray type;
+    blkid_cache cache = nullptr;
+    if (blkid_get_cache(&cache, nullptr) != 0)
+        return type;
+    if (char *value = blkid_get_tag_value(cache, "TYPE", device.constData())) {
+        type = value;
+        ::free(value);
+    }
+    blkid_put_cache(cache);
+    return type;
+}
+
+// Whether free space is left for a folder to grow.
+bool full(const QString &folder)
+{
+    struct statvfs space { };
+    return ::statvfs(QFile::encodeName(folder).constData(), &space) == 0 && space.f_bavail == 0;
 }
 
 } // namespace
+
+// An exFAT card compares names by the up-case table it stores, read from the
+// device where it can be read, else by the table mkfs.exfat writes. FAT
+// through FUSE refuses every name that is not ASCII and folds a to z only.
+// Through FUSE an exFAT card may be mounted under the generic type of a
+// volume on a block device.
+void SafeMove::learnType(Volume &volume, const QString &folder)
+{
+    const QStorageInfo storage(folder);
+    const QByteArray type = storage.fileSystemType();
+    const QByteArray device = storage.device();
+    volume.typeLearned = true;
+    volume.exFat = type == "exfat" || type == "fuse.exfat" || type == "fuse.exfat-fuse";
+    if ((volume.exFat || type == "fuseblk") && device.startsWith("/dev/")) {
+        volume.upCase = ReadExFatUpCase(QFile::decodeName(device));
+        volume.exFat = volume.exFat || volume.upCase || typeOnDevice(device) == "exfat";
+    }
+    // exFAT through FUSE writes a renamed entry anew, and leaves the time of
+    // its folder as it was.
+    if (volume.exFat)
+        volume.whenFull = type == "exfat" ? FolderRoom::LongerNames : FolderRoom::EveryName;
+    volume.renamesMoveTime = !volume.exFat || type == "exfat";
+    volume.asciiNames = type == "fuse.fusefat";
+    volume.foldsCase = volume.exFat || volume.asciiNames;
+    volume.caseRule = volume.exFat ? CaseRule::UpCase
+        : volume.asciiNames        ? CaseRule::Ascii
+                                   : CaseRule::System;
+    static const QByteArrayList markedTypes = {"ext2", "ext3", "ext4", "xfs", "btrfs", "f2fs", "tmpfs"};
+    volume.entryMarks = markedTypes.contains(type);
+}
+
+bool SafeMove::sameIgnoringCase(const Volume &volume, QStringView a, QStringView b)
+{
+    return CaseKey(a, volume.caseRule, volume.upCase.get())
+        == CaseKey(b, volume.caseRule, volume.upCase.get());
+}
 
 VolumeFacts SafeMove::facts(const QString &folder)
 {
     const std::lock_guard<std::mutex> hold(m_lock);
     VolumeFacts facts;
     int error = 0;
-    const Volume *volume = volumeOf(folder, &error);
+    Volume *volume = volumeOf(folder, &error);
     if (!volume)
         return facts;
+    if (!volume->typeLearned)
+        learnType(*volume, folder);
+    volume->ignoresCase = volume->ignoresCase || volume->foldsCase;
     facts.fatNames = facts.lengthInUtf16 = volume->fatNames;
-    facts.ignoresCase = volume->ignoresCase || namesIgnoreCase(folder);
+    facts.asciiNames = volume->asciiNames;
+    facts.ignoresCase = volume->ignoresCase || namesIgnoreCase(folder, volume->entryMarks);
+    facts.caseRule = volume->caseRule;
+    facts.upCase = volume->upCase;
     const long longest = ::pathconf(QFile::encodeName(folder).constData(), _PC_NAME_MAX);
     if (longest > 0)
         facts.longestName = int(std::min<long>(longest, std::numeric_limits<int>::max()));
+    // PATH_MAX counts the byte that ends a path.
+    facts.longestPath = PATH_MAX - 1;
+    facts.entryMarks = volume->entryMarks;
+    facts.renamesMoveTime = volume->renamesMoveTime;
+    if (volume->whenFull != FolderRoom::Unbounded && full(folder))
+        facts.room = volume->whenFull;
     return facts;
 }
 

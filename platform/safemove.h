@@ -1,10 +1,13 @@
 #pragma once
 
+#include "platform/namecase.h"
+
 #include <QByteArray>
 #include <QElapsedTimer>
 #include <QString>
 
 #include <map>
+#include <memory>
 #include <mutex>
 #include <utility>
 
@@ -21,19 +24,41 @@ struct MoveResult {
     QString strandedAt; // the temporary name the file was left under, if any
 };
 
+// How a full volume keeps names out of a folder. An exFAT card without a free
+// cluster cannot grow a folder, so a name needs free entries of 32 bytes in
+// its folder: two for the file and one for every 15 UTF-16 units of its name.
+enum class FolderRoom : quint8 {
+    Unbounded, // the volume has room, or how it keeps names is not known
+    LongerNames, // a name that needs more entries than the file has takes free ones
+    EveryName, // every new name takes free entries, the old ones freed after it (exFAT through FUSE)
+};
+
 // What a rename onto a volume would refuse, known before anything is moved.
 struct VolumeFacts {
     bool ignoresCase = false; // names that differ only in letter case name one file
+    CaseRule caseRule = CaseRule::System; // which names are one where case is ignored
+    std::shared_ptr<const UpCaseTable> upCase; // the volume's own table, where it was read
     bool fatNames = false; // names cannot hold < > : " \ | ? * or control characters
+    bool asciiNames = false; // names hold ASCII characters only
     bool backslashSeparates = false; // "\" parts a path as "/" does
     bool lengthInUtf16 = false; // the longest name counts UTF-16 units, else the bytes of the encoded name
     bool windowsNames = false; // Windows keeps the names of WindowsNameFate from files
     int longestName = 255;
+    int longestPath = 0; // the bytes of the longest path the system takes; 0 where it sets none
+    bool entryMarks = false; // files and folders may be marked immutable or append-only
+    bool renamesMoveTime = true; // a rename in a folder moves the folder's modification time
+    FolderRoom room = FolderRoom::Unbounded;
 
     // The place of the first character of `name` the volume cannot hold (NUL
     // on every volume), or -1.
     qsizetype refusedAt(QStringView name) const;
     bool tooLong(QStringView name) const;
+    // A name as the volume compares names: two names are one file's where
+    // their keys are equal.
+    QString nameKey(QStringView name) const;
+    bool sameName(QStringView a, QStringView b) const;
+    bool operator==(const VolumeFacts &other) const;
+    bool operator!=(const VolumeFacts &other) const { return !(*this == other); }
 };
 
 // The place of the first character of `name` that FAT, exFAT and NTFS names
@@ -71,9 +96,22 @@ private:
         bool fatNames = false; // FAT, exFAT and NTFS refuse < > : " \ | ? * and control characters
         bool ignoresCase = false; // seen to take a case-only rename as a rename of the same file
         bool repliesTrue = false; // a local file system: a move reported failed never took place
+        // What its type and device tell, learned once: whether names ignore
+        // case whatever the folder, and how they are compared then.
+        bool typeLearned = false;
+        bool foldsCase = false;
+        bool exFat = false;
+        bool asciiNames = false;
+        bool entryMarks = false;
+        FolderRoom whenFull = FolderRoom::Unbounded;
+        bool renamesMoveTime = true;
+        CaseRule caseRule = CaseRule::System;
+        std::shared_ptr<const UpCaseTable> upCase;
     };
 
     Volume *volumeOf(QStringView folder, int *error);
+    static void learnType(Volume &volume, const QString &folder);
+    static bool sameIgnoringCase(const Volume &volume, QStringView a, QStringView b);
     MoveResult moveBy(Volume &volume, const QString &from, const QString &to);
     MoveResult throughTemporary(Volume &volume, const QString &from, const QString &to, QString temporary);
 

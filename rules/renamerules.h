@@ -19,6 +19,14 @@ struct RenameRules {
     QString remove;
     QString replaceWith;
     CaseMode caseMode = CaseMode::Unchanged;
+
+    bool operator==(const RenameRules &other) const
+    {
+        return prefixMode == other.prefixMode && prefix == other.prefix && includeCount == other.includeCount
+            && counterFormat == other.counterFormat && remove == other.remove
+            && replaceWith == other.replaceWith && caseMode == other.caseMode;
+    }
+    bool operator!=(const RenameRules &other) const { return !(*this == other); }
 };
 
 struct EditedName {

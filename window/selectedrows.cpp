@@ -45,3 +45,10 @@ QList<int> SelectedRows::toList() const
     }
     return rows;
 }
+
+bool SelectedRows::operator==(const SelectedRows &other) const
+{
+    return m_count == other.m_count
+        && std::equal(m_runs.cbegin(), m_runs.cend(), other.m_runs.cbegin(), other.m_runs.cend(),
+                      [](const Run &a, const Run &b) { return a.first == b.first && a.last == b.last; });
+}

@@ -21,6 +21,9 @@ public:
     int rank(int row) const;
     // Every selected row, ascending.
     QList<int> toList() const;
+    // The same rows, compared by their runs.
+    bool operator==(const SelectedRows &other) const;
+    bool operator!=(const SelectedRows &other) const { return !(*this == other); }
 
 private:
     struct Run {

@@ -2,8 +2,10 @@
 // pointer, built by the real window over a real folder; where the run would
 // stop, foretold over a real folder.
 #include "batch/stopprediction.h"
+#include "platform/renameservice.h"
 #include "rules/numbertext.h"
 #include "support/foldersnapshot.h"
+#include "support/realvolume.h"
 #include "window/previewlist.h"
 
 #include <QAbstractItemModelTester>
@@ -34,6 +36,143 @@ constexpr int LargeCount = 10000;
 #else
 constexpr int LargeCount = 100000;
 #endif
+
+// Where a row of the stop prediction has its folder: "" and "real" the
+// temporary folder itself, "deep" one nested there close to the system's
+// limit of a path, "bind-link" and "tmpfs-link" the temporary folder with a
+// link "card" to such a volume, "tmpfs" and "exfat" the top of such a volume
+// ("unknown-card" a card under a type no program knows, "full-exfat" a card
+// filled once its files are made).
+struct FolderOn {
+    FolderOn(const QString &volume, const QString &temporary) : path(temporary)
+    {
+        const QMap<QString, RealVolume::Kind> kinds
+            = {{"bind-link", RealVolume::Kind::Bind},   {"tmpfs-link", RealVolume::Kind::Tmpfs},
+               {"tmpfs", RealVolume::Kind::Tmpfs},      {"exfat", RealVolume::Kind::ExFat},
+               {"full-exfat", RealVolume::Kind::ExFat}, {"unknown-card", RealVolume::Kind::UnknownCard}};
+        if (volume == QLatin1String("deep")) {
+            while (path.size() < 4000)
+                path += u'/' + QString(std::min<qsizetype>(200, 3999 - path.size()), u'd');
+            ok = QDir().mkpath(path);
+        } else if (kinds.contains(volume)) {
+            lacking = RealVolume::missing(kinds.value(volume));
+            if (!lacking.isEmpty())
+                return;
+            mounted = std::make_unique<RealVolume>(kinds.value(volume));
+            ok = mounted->ok();
+            if (volume.endsWith(QLatin1String("-link")))
+                ok = ok && QFile::link(mounted->path(), path + QLatin1String("/card"));
+            else
+                path = mounted->path();
+        }
+    }
+
+    QString path;
+    QString lacking; // what this machine lacks for the volume
+    bool ok = true;
+    std::unique_ptr<RealVolume> mounted;
+};
+
+// Writes `path` until the volume has no free cluster left.
+bool FillVolume(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        return false;
+    for (const qsizetype block : {1 << 20, 4096}) {
+        const QByteArray zeros(block, '\0');
+        while (file.write(zeros) == block) { }
+    }
+    return file.size() > 0;
+}
+
+// The immutable ('i') or append-only ('a') mark on an entry while the object
+// lives, as chattr sets it; Linux only.
+class EntryMark {
+public:
+    EntryMark(const QString &path, QChar mark) : m_path(QFile::encodeName(path))
+    {
+#ifdef Q_OS_LINUX
+        m_flag = mark == u'i' ? FS_IMMUTABLE_FL : FS_APPEND_FL;
+        m_ok = set(true);
+#else
+        Q_UNUSED(mark);
+#endif
+    }
+    ~EntryMark()
+    {
+        if (m_ok)
+            set(false);
+    }
+    EntryMark(const EntryMark &) = delete;
+    EntryMark &operator=(const EntryMark &) = delete;
+    bool ok() const
+    {
+        return m_ok;
+    }
+
+private:
+    bool set(bool on) const
+    {
+#ifdef Q_OS_LINUX
+        const int fd = ::open(m_path.constData(), O_RDONLY | O_NONBLOCK);
+        int flags = 0;
+        bool done = fd >= 0 && ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+        flags = on ? (flags | m_flag) : (flags & ~m_flag);
+        done = done && ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+        if (fd >= 0)
+            ::close(fd);
+        return done;
+#else
+        Q_UNUSED(on);
+        return false;
+#endif
+    }
+
+    QByteArray m_path;
+    int m_flag = 0;
+    bool m_ok = false;
+};
+
+// The folder's modification time an hour back.
+bool SetBack(const QString &folder)
+{
+#ifdef Q_OS_LINUX
+    struct timespec times[2] = {{0, UTIME_OMIT}, {::time(nullptr) - 3600, 0}};
+    return ::utimensat(AT_FDCWD, QFile::encodeName(folder).constData(), times, 0) == 0;
+#else
+    Q_UNUSED(folder);
+    return false;
+#endif
+}
+
+// The folder open to every user, each of whom may rename only their own
+// files in it: the sticky bit.
+bool MakeSticky(const QString &folder)
+{
+#ifdef Q_OS_LINUX
+    return ::chmod(QFile::encodeName(folder).constData(), 01777) == 0;
+#else
+    Q_UNUSED(folder);
+    return false;
+#endif
+}
+
+// What `work` gives when done as the user nobody; only root may take that
+// user's place.
+template<typename Work> auto AsAnotherUser(const Work &work)
+{
+#ifdef Q_OS_LINUX
+    if (::seteuid(65534) != 0)
+        qFatal("the test cannot act as another user");
+    auto result = work();
+    if (::seteuid(0) != 0)
+        qFatal("the test cannot take its own user back");
+    return result;
+#else
+    return work();
+#endif
+}
 
 } // namespace
 
@@ -362,9 +501,14 @@ void TestPreview::stopPrediction_data()
     QTest::addColumn<RenameRules>("rules");
     QTest::addColumn<QString>("start");
     QTest::addColumn<VolumeFacts>("facts");
-    QTest::addColumn<QString>("gone"); // removed after the list was read; "/": the folder made read-only
+    // After the list was read: "x" removed; "/" the folder made read-only; "x>X" renamed by another
+    // program; "+x" made by another program just after a first prediction; "i:x", "a:x" marked
+    // immutable or append-only ("a:/" the folder); "sticky" the folder sticky, predicted as another user
+    QTest::addColumn<QString>("change");
     QTest::addColumn<int>("line"); // -1: no stop
-    QTest::addColumn<QString>("reason");
+    QTest::addColumn<QString>("reason"); // "<parent>": the name of the folder's parent
+    // Where the folder lies, with the volume's own facts but for "": see FolderOn
+    QTest::addColumn<QString>("volume");
 
     const VolumeFacts ext4;
     VolumeFacts card;
@@ -377,13 +521,18 @@ void TestPreview::stopPrediction_data()
     };
     const QStringList ab = {"a.txt", "b.txt"};
     const QStringList a = {"a.txt"};
-    const auto row
-        = [](const char *name, const QStringList &files, const QStringList &selected,
-             const RenameRules &rules, const VolumeFacts &facts, int line, const QString &reason,
-             const QString &pattern = "*.*", const QString &start = "1", const QString &gone = {}) {
-              QTest::newRow(name) << files << pattern << selected << rules << start << facts << gone << line
-                                  << reason;
-          };
+    const auto row = [](const char *name, const QStringList &files, const QStringList &selected,
+                        const RenameRules &rules, const VolumeFacts &facts, int line, const QString &reason,
+                        const QString &pattern = "*.*", const QString &start = "1",
+                        const QString &change = {}, const QString &volume = {}) {
+        QTest::newRow(name) << files << pattern << selected << rules << start << facts << change << line
+                            << reason << volume;
+    };
+    const auto on = [&row](const char *name, const QString &volume, const QStringList &files,
+                           const QStringList &selected, const RenameRules &rules, int line,
+                           const QString &reason, const QString &change = {}) {
+        row(name, files, selected, rules, VolumeFacts(), line, reason, "*.*", "1", change, volume);
+    };
     row("stop/free/renamed-away-by-an-earlier-line", {"x1.txt", "x2.txt"}, {"x1.txt", "x2.txt"},
         replace("x", true), ext4, -1, {}, "*.*", "0");
     row("stop/held/file-the-filter-leaves-out", {"a.txt", "xa.txt"}, a, before("x"), ext4, 0,
@@ -418,6 +567,48 @@ void TestPreview::stopPrediction_data()
     row("stop/gone/removed-after-the-list-was-read", ab, ab, before("x"), ext4, 1,
         "b.txt is no longer in the folder", "*.*", "1", "b.txt");
     row("stop/folder/read-only-but-names-kept", ab, ab, before(""), ext4, -1, {}, "*.*", "1", "/");
+    on("stop/volume/link-to-a-bind-mount", "bind-link", a, a, before("card/"), 0,
+       "the folder mount is on another drive");
+    on("stop/volume/link-to-a-tmpfs", "tmpfs-link", a, a, before("card/"), 0,
+       "the folder mount is on another drive");
+    on("stop/volume/parent-of-a-tmpfs-top", "tmpfs", a, a, before("../"), 0,
+       "the folder <parent> is on another drive");
+    // Every name has a letter the card does not fold (ı).
+    on("stop/learned/exotic-first-name-on-a-card", "unknown-card", {"Kırmızı.jpg", "Bı.txt", "aı.txt"},
+       {"aı.txt"}, replace("bı", false), 0, "Bı.txt is already in the folder");
+    const RenameRules upper{PrefixMode::None, {}, false, "0", {}, {}, CaseMode::Upper};
+    on("stop/exfat/micro-sign-and-capital-mu-are-two-names", "exfat", {"µ.txt", "Μ.TXT"}, {"µ.txt"}, upper, 0,
+       "Μ.TXT is already in the folder");
+    on("stop/exfat/kelvin-sign-beside-k", "exfat", {"k.txt"}, {"k.txt"}, replace("\u212a", false), -1, {});
+    on("stop/exfat/case-only-rename-by-another-program", "exfat", a, a, before("x"), -1, {}, "a.txt>A.txt");
+    on("stop/exfat/name-taken-within-the-same-second", "exfat", a, a, before("x"), 0,
+       "xa.txt is already in the folder", "+xa.txt");
+    // exFAT through FUSE leaves the folder's time as it was.
+    on("stop/exfat/name-taken-by-another-programs-rename", "exfat", ab, a, before("x"), 0,
+       "xa.txt is already in the folder", "b.txt>xa.txt");
+    QStringList full;
+    for (int i = 1; i <= 40; ++i)
+        full.append(QStringLiteral("f%1").arg(i, 2, 10, QLatin1Char('0')));
+    on("stop/full-card/no-entries-for-the-new-name", "full-exfat", full, {"f01"}, before("x"), 0,
+       "the drive is full, and the folder has no room for the new name");
+    on("stop/full-card/freed-entries-serve-the-next-file", "full-exfat", full.mid(1), {"f02", "f03"},
+       before("x"), -1, {});
+    on("stop/full-card/case-change-through-the-temporary-name", "full-exfat", full.mid(1), {"f02"},
+       before("", CaseMode::Upper), 0, "the drive is full, and the folder has no room for the new name");
+#ifndef Q_OS_WIN // Windows has none of these marks, and paths at the volume's limits
+    row("stop/case/every-name-the-volume-takes-for-it", {"µ.txt", "Μ.TXT"}, {"µ.txt"}, upper, card, 0,
+        "Μ.TXT is already in the folder");
+    on("stop/refused/immutable-file", "real", ab, ab, before("x"), 1, "the file is marked immutable",
+       "i:b.txt");
+    on("stop/refused/append-only-file", "real", ab, ab, before("x"), 0, "the file is marked append-only",
+       "a:a.txt");
+    on("stop/refused/append-only-folder", "real", ab, ab, before("x"), 0, "the folder is marked append-only",
+       "a:/");
+    on("stop/refused/another-users-file-in-a-sticky-folder", "real", a, a, before("x"), 0,
+       "the file belongs to another user, and in this folder only its owner may rename it", "sticky");
+    on("stop/length/path-over-the-systems-limit", "deep", a, a, before(QString(100, 'x')), 0,
+       "the new path is too long for the system");
+#endif
 }
 
 // The plain prediction over a real folder, made afresh and made again from
@@ -430,31 +621,71 @@ void TestPreview::stopPrediction()
     QFETCH(RenameRules, rules);
     QFETCH(QString, start);
     QFETCH(VolumeFacts, facts);
-    QFETCH(QString, gone);
+    QFETCH(QString, change);
     QFETCH(int, line);
+    QFETCH(QString, reason);
+    QFETCH(QString, volume);
 
     QTemporaryDir dir;
+    const FolderOn on(volume, dir.path());
+    if (!on.lacking.isEmpty())
+        QSKIP(qPrintable(QLatin1String("This row needs ") + on.lacking));
+    QVERIFY(on.ok);
+    const QString folder = on.path;
     for (const QString &file : files) {
-        QVERIFY(QDir().mkpath(QFileInfo(dir.filePath(file)).path()));
-        QVERIFY(file.endsWith(u'/') || WriteFile(dir.filePath(file), {}));
+        QVERIFY(QDir().mkpath(QFileInfo(folder + u'/' + file).path()));
+        QVERIFY(file.endsWith(u'/') || WriteFile(folder + u'/' + file, {}));
     }
-    const FileNames names = ReadFolder(dir.path(), pattern);
+    if (volume == QLatin1String("full-exfat"))
+        QVERIFY(FillVolume(folder + QLatin1String("/fill")));
+    const FileNames names = ReadFolder(folder, pattern);
     std::vector<std::pair<int, int>> ranges;
     for (const QString &name : selected)
         ranges.emplace_back(int(names.indexOf(name)), int(names.indexOf(name)));
-    QVERIFY(gone.isEmpty() || gone == u'/' || QFile::remove(dir.filePath(gone)));
+    const VolumeFacts used = volume.isEmpty() ? facts : NativeRenameService().volumeFacts(folder);
+    // A card made by mkfs.exfat: its own table, read from the device, is the one kept in the program.
+    QVERIFY(!volume.endsWith(QLatin1String("exfat"))
+            || (used.upCase && *used.upCase == DefaultExFatUpCase()));
+    const StopBatch batch{folder,    names, SelectedRows(ranges), rules, StartValueFromText(start),
+                          QLocale(), used};
+    StopPrediction prediction;
+
+    const QString path = folder + u'/' + change.section(u':', -1).section(u'>', 0, 0);
+    const bool plainName = !change.isEmpty() && !change.contains(u':') && !change.contains(u'>')
+        && change != u'/' && change != QLatin1String("sticky");
+    // Another program's change follows a first prediction; before a rename,
+    // the folder's time is set back, as if its last change were long past.
+    if (change.contains(u'>'))
+        QVERIFY(SetBack(folder));
+    if (change.startsWith(u'+') || change.contains(u'>'))
+        prediction.predict(batch);
+    QVERIFY(
+        !plainName
+        || (change.startsWith(u'+') ? WriteFile(folder + u'/' + change.mid(1), {}) : QFile::remove(path)));
+    if (change.contains(u'>')) { // a change of letter case alone goes through another name
+        QVERIFY(QFile::rename(path, folder + QLatin1String("/moving")));
+        QVERIFY(QFile::rename(folder + QLatin1String("/moving"), folder + u'/' + change.section(u'>', 1)));
+    }
     const std::optional<ReadOnlyFolder> readOnly
-        = gone == u'/' ? std::make_optional<ReadOnlyFolder>(dir.path()) : std::nullopt;
+        = change == u'/' ? std::make_optional<ReadOnlyFolder>(folder) : std::nullopt;
     if (readOnly && !readOnly->ok())
         QSKIP(readOnly->lacking());
-    const StopBatch batch{dir.path(), names, SelectedRows(ranges), rules, StartValueFromText(start),
-                          QLocale(),  facts};
+    const std::optional<EntryMark> mark = change.contains(u':')
+        ? std::make_optional<EntryMark>(change.endsWith(u'/') ? folder : path, change.at(0))
+        : std::nullopt;
+    if (mark && !mark->ok())
+        QSKIP("The file system or the user here cannot mark files immutable or append-only.");
+    const bool asAnotherUser = change == QLatin1String("sticky");
+    if (asAnotherUser && (VolumeUserId(true) != 0 || !MakeSticky(folder)))
+        QSKIP("Acting as another user in a sticky folder needs root.");
 
-    StopPrediction prediction;
     for (int made = 0; made < 2; ++made) {
-        const PredictedStop stop = prediction.predict(batch);
+        const PredictedStop stop = asAnotherUser ? AsAnotherUser([&] { return prediction.predict(batch); })
+                                                 : prediction.predict(batch);
         QCOMPARE(stop.line, line);
-        QTEST(stop.reason, "reason");
+        QCOMPARE(stop.reason,
+                 QString(reason).replace(QLatin1String("<parent>"),
+                                         QFileInfo(QFileInfo(folder).path()).fileName()));
         QCOMPARE(stop.file, line < 0 ? QString() : selected.at(line));
     }
 }

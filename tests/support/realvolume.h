@@ -2,8 +2,9 @@
 
 // Real volumes, mounted while the object lives, also when a test fails: an
 // exFAT or FAT32 card image through FUSE on a loop device, a bind mount, a
-// tmpfs of its own, a btrfs sub-volume that is not mounted on its own, and
-// our FUSE layer failing one chosen call over a plain folder or an exFAT card.
+// tmpfs, a btrfs sub-volume that is not mounted on its own, and our FUSE
+// layer failing one chosen call over a plain folder or an exFAT card (also
+// passed on under a type no program knows, as an unknown card's driver).
 
 #include <QDir>
 #include <QFile>
@@ -36,7 +37,7 @@ constexpr bool VolumesHere = false;
 
 class RealVolume {
 public:
-    enum class Kind { ExFat, Fat32, Bind, Tmpfs, BtrfsSubvolume, FaultyFolder, FaultyExFat };
+    enum class Kind { ExFat, Fat32, Bind, Tmpfs, BtrfsSubvolume, FaultyFolder, FaultyExFat, UnknownCard };
 
     // What this machine lacks for such a volume; empty when nothing.
     static QString missing(Kind kind)
@@ -50,11 +51,14 @@ public:
             needs << "/dev/fuse";
         if (kind == Kind::BtrfsSubvolume)
             needs += QStringList{"/dev/loop-control", "mkfs.btrfs", "btrfs"};
-        if (kind == Kind::ExFat || kind == Kind::FaultyExFat)
+        const bool card = kind == Kind::ExFat || kind == Kind::FaultyExFat || kind == Kind::UnknownCard;
+        const bool faulty
+            = kind == Kind::FaultyFolder || kind == Kind::FaultyExFat || kind == Kind::UnknownCard;
+        if (card)
             needs += QStringList{"/dev/loop-control", "mkfs.exfat", "mount.exfat-fuse"};
         if (kind == Kind::Fat32)
             needs += QStringList{"/dev/loop-control", "mkfs.vfat", "fusefat"};
-        if (kind == Kind::FaultyFolder || kind == Kind::FaultyExFat)
+        if (faulty)
             needs << "/usr/lib/python3/dist-packages/fusepy.py";
         for (const QString &need : std::as_const(needs)) {
             if (need.startsWith(QLatin1Char('/')) ? !QFile::exists(need) : find(need).isEmpty())
@@ -66,12 +70,12 @@ public:
     explicit RealVolume(Kind kind)
     {
         m_ok = QDir().mkpath(m_mount);
-        if (kind == Kind::FaultyFolder || kind == Kind::FaultyExFat) {
-            if (kind == Kind::FaultyExFat)
+        if (kind == Kind::FaultyFolder || kind == Kind::FaultyExFat || kind == Kind::UnknownCard) {
+            if (kind != Kind::FaultyFolder)
                 m_inner = std::make_unique<RealVolume>(Kind::ExFat);
             m_backing = m_inner ? m_inner->path() : m_dir.filePath(QStringLiteral("backing"));
             QStringList args = {QUORLANE_FAULTFS, m_backing, m_mount, m_dir.filePath("plan")};
-            if (m_inner)
+            if (kind == Kind::FaultyExFat)
                 args << QStringLiteral("exfat");
             m_ok = m_ok && QDir().mkpath(m_backing) && run("/usr/bin/python3", args);
         } else if (kind == Kind::Bind) {
