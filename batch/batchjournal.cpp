@@ -133,18 +133,19 @@ bool isDate(const QString &text)
     return QDateTime::fromString(text, Qt::ISODate).isValid();
 }
 
-QByteArray moveLine(const JournalBatch &batch, qsizetype k)
+void appendMove(QByteArray &lines, const JournalBatch &batch, qsizetype k)
 {
-    QByteArray line = "move ";
-    appendEncoded(line, batch.from.at(k));
-    line += ' ';
-    appendEncoded(line, batch.to.at(k));
-    line += ' ' + batch.identities.at(size_t(k)).toText();
+    lines += "move ";
+    appendEncoded(lines, batch.from.at(k));
+    lines += ' ';
+    appendEncoded(lines, batch.to.at(k));
+    lines += ' ';
+    batch.identities.at(size_t(k)).appendTo(lines);
     if (batch.kind == JournalBatch::Kind::Delete) {
-        line += ' ';
-        appendEncoded(line, batch.deletedAt.value(k));
+        lines += ' ';
+        appendEncoded(lines, batch.deletedAt.value(k));
     }
-    return line + '\n';
+    lines += '\n';
 }
 
 // The lines of a block, each checked; false at the first that a batch of
@@ -322,9 +323,9 @@ bool BatchJournal::appendBlock(const QByteArray &lines, QString *error)
 bool BatchJournal::add(const JournalBatch &batch, qsizetype first, qsizetype last, QString *error)
 {
     QByteArray lines;
-    lines.reserve(3 * (last - first) * 32);
+    lines.reserve((last - first) * 96);
     for (qsizetype k = first; k < last; ++k)
-        lines += moveLine(batch, k);
+        appendMove(lines, batch, k);
     return appendBlock(lines, error);
 }
 

@@ -1,9 +1,10 @@
 // The rename run: every selected file gets its new name on disk, in list
 // order, and the counter start moves on so that the next batch continues the
 // numbering. No file is ever replaced: the platform's rename refuses a name
-// that another file has. The files move off the interface thread, block by
-// block, each block written to the journal and on the disk before any of its
-// files moves, so that the batch can be taken back whatever stops it.
+// that another file has. The files move off the interface thread; ahead of
+// them, on a thread of their own, they are looked at and written to the
+// journal block by block, each block on the disk before any of its files
+// moves, so that the batch can be taken back whatever stops it.
 #include "batch/batchrunner.h"
 #include "platform/platformservices.h"
 #include "rules/numbertext.h"
@@ -17,13 +18,18 @@
 #include <QHash>
 #include <QLineEdit>
 
+#include <condition_variable>
 #include <limits>
+#include <mutex>
+#include <thread>
 
 namespace {
 
-// Files whose identities one block takes at most, and how long it may take
-// to look at them: a block's files move within a second of being looked at,
-// while a network volume still knows them.
+// The files of the first block, which doubles up to the most a block takes,
+// and how long a block may take to look at its files: a block's files move
+// within a second of being looked at, while a network volume still knows
+// them.
+constexpr int FirstBlockFiles = 256;
 constexpr int BlockFiles = 65536;
 constexpr int BlockMs = 200;
 
@@ -46,7 +52,8 @@ public:
     {
     }
 
-    QString of(const QString &newName)
+    // The name as the journal keeps it; a bare name is itself.
+    QStringView of(const QString &newName)
     {
         const qsizetype at = lastSeparator(newName);
         if (at < 0)
@@ -57,13 +64,107 @@ public:
             const QString real = QFileInfo(FullPath(m_folder, part)).canonicalFilePath();
             known = m_parts.insert(part, real.startsWith(m_real) ? real.mid(m_real.size()) : part);
         }
-        return *known + QLatin1Char('/') + newName.mid(at + 1);
+        m_name = *known + QLatin1Char('/') + newName.mid(at + 1);
+        return m_name;
     }
 
 private:
     QString m_folder;
     QString m_real;
     QHash<QString, QString> m_parts;
+    QString m_name; // the last name with a folder part
+};
+
+// Whether a new name changes the letter case of the present one alone,
+// which where names ignore case goes through a temporary name.
+bool caseOnly(QStringView present, QStringView wanted)
+{
+    return present.size() == wanted.size() && present != wanted
+        && present.compare(wanted, Qt::CaseInsensitive) == 0;
+}
+
+// Looks at a batch's files and writes them to the journal, block by block,
+// on a thread of its own ahead of the moves: a move waits only where its
+// block is not on the disk yet. A file that is gone ends the journal there;
+// its move then fails.
+class JournalAhead {
+public:
+    JournalAhead(BatchJournal &journal, JournalBatch &batch)
+        : m_journal(journal), m_batch(batch), m_identities(batch.folder), m_thread([this] { work(); })
+    {
+    }
+    ~JournalAhead() { finish(); }
+    JournalAhead(const JournalAhead &) = delete;
+    JournalAhead &operator=(const JournalAhead &) = delete;
+
+    // Whether the k-th move is on the disk in the journal, once its block is
+    // written or the journal ends before it.
+    bool ready(qsizetype k)
+    {
+        std::unique_lock<std::mutex> hold(m_lock);
+        m_changed.wait(hold, [&] { return m_journaled > k || m_ended; });
+        return m_journaled > k;
+    }
+    // Ends the journaling once the moves are over: why the journal ended
+    // before the batch's end, when it could not be written.
+    QString finish()
+    {
+        {
+            const std::lock_guard<std::mutex> hold(m_lock);
+            m_stop = true;
+        }
+        if (m_thread.joinable())
+            m_thread.join();
+        return m_error;
+    }
+
+private:
+    void work()
+    {
+        qsizetype size = FirstBlockFiles;
+        for (qsizetype first = 0; first < m_batch.planned;) {
+            QElapsedTimer looking;
+            looking.start();
+            qsizetype last = first;
+            while (last < m_batch.planned && last - first < size && looking.elapsed() < BlockMs && !stopped()) {
+                const std::optional<FileIdentity> identity = m_identities.of(m_batch.from.at(last));
+                if (!identity)
+                    break;
+                m_batch.identities.push_back(*identity);
+                ++last;
+            }
+            const bool written = last > first && m_journal.add(m_batch, first, last, &m_error);
+            const std::lock_guard<std::mutex> hold(m_lock);
+            if (written)
+                m_journaled = last;
+            m_ended = !written || (last < m_batch.planned && m_stop);
+            m_changed.notify_all();
+            if (m_ended)
+                return;
+            first = last;
+            size = std::min<qsizetype>(2 * size, BlockFiles);
+        }
+        const std::lock_guard<std::mutex> hold(m_lock);
+        m_ended = true;
+        m_changed.notify_all();
+    }
+
+    bool stopped()
+    {
+        const std::lock_guard<std::mutex> hold(m_lock);
+        return m_stop;
+    }
+
+    BatchJournal &m_journal;
+    JournalBatch &m_batch;
+    const FolderIdentities m_identities;
+    std::mutex m_lock;
+    std::condition_variable m_changed;
+    qsizetype m_journaled = 0;
+    bool m_ended = false;
+    bool m_stop = false;
+    QString m_error;
+    std::thread m_thread;
 };
 
 } // namespace
@@ -117,12 +218,16 @@ void FileRenamer::Rename_Click()
     batch.planned = rows.count();
     batch.numbersLast = NumbersLast(folder);
     const FileNames &names = File1->fileNames();
-    const QLocale locale;
+    const NameComposer composer(rules, QLocale());
     RealFolders real(folder);
+    QString newName;
+    batch.from.reserve(rows.count(), names.characters());
+    batch.to.reserve(rows.count(), names.characters());
     for (int k = 0; k < rows.count(); ++k) {
         const QStringView present = names.at(rows.row(k));
         batch.from.append(present);
-        batch.to.append(real.of(ComposeName(rules, present.toString(), *start + k, locale)));
+        composer.compose(present, *start + k, newName);
+        batch.to.append(real.of(newName));
     }
     QString error;
     if (!m_journal.begin(batch, &error)) {
@@ -131,33 +236,19 @@ void FileRenamer::Rename_Click()
     }
 
     MoveResult failure;
-    QString journalError;
-    int journaled = 0;
+    batch.identities.reserve(size_t(rows.count()));
+    const auto ahead = std::make_unique<JournalAhead>(m_journal, batch);
     BatchRunner runner(this, *m_services.progress);
     const int done = runner.run(QStringLiteral("Renaming %1 of %2"), rows.count(), [&](int k) {
-        if (k == journaled) {
-            // The next block: its files as they are now, on the disk in the
-            // journal before the first of them moves. A file that is gone
-            // ends the block; its move then fails.
-            QElapsedTimer looking;
-            looking.start();
-            while (journaled < rows.count() && journaled - k < BlockFiles && looking.elapsed() < BlockMs) {
-                const std::optional<FileIdentity> identity = IdentityOf(FullPath(folder, batch.from.at(journaled)));
-                if (!identity)
-                    break;
-                batch.identities.push_back(*identity);
-                ++journaled;
-            }
-            if (journaled > k && !m_journal.add(batch, k, journaled, &journalError))
-                return false;
-        }
-        // A file that is gone is not looked for under its name again.
-        if (k == journaled)
+        if (!ahead->ready(k))
             return false;
-        failure = RenameOneFile(FullPath(folder, batch.from.at(k)), FullPath(folder, batch.to.at(k)),
-                                FullPath(folder, batch.temporaryName(k)));
+        const QStringView present = batch.from.at(k);
+        const QStringView wanted = batch.to.at(k);
+        failure = RenameOneFile(FullPath(folder, present), FullPath(folder, wanted),
+                                caseOnly(present, wanted) ? FullPath(folder, batch.temporaryName(k)) : QString());
         return failure.done;
     });
+    const QString journalError = ahead->finish();
 
     if (done < rows.count()) {
         // A batch that moved nothing leaves the folder's batch before it the

@@ -7,6 +7,9 @@
 #include <QList>
 #include <QStorageInfo>
 
+#include <charconv>
+#include <iterator>
+
 #ifdef Q_OS_WIN
 #include "platform/windowspath.h"
 
@@ -14,12 +17,29 @@
 #else
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #endif
 
 QByteArray FileIdentity::toText() const
 {
-    return (link ? "l" : "") + QByteArray::number(number) + '.' + QByteArray::number(size) + '.'
-        + QByteArray::number(modified);
+    QByteArray text;
+    appendTo(text);
+    return text;
+}
+
+void FileIdentity::appendTo(QByteArray &text) const
+{
+    char digits[24];
+    const auto append = [&](auto value) {
+        text.append(digits, std::to_chars(std::begin(digits), std::end(digits), value).ptr - digits);
+    };
+    if (link)
+        text += 'l';
+    append(number);
+    text += '.';
+    append(size);
+    text += '.';
+    append(modified);
 }
 
 std::optional<FileIdentity> FileIdentity::fromText(const QByteArray &text)
@@ -82,6 +102,16 @@ std::optional<FileIdentity> IdentityOf(const QString &path)
     return identity;
 }
 
+FolderIdentities::FolderIdentities(const QString &folder) : m_folder(folder) { }
+
+FolderIdentities::~FolderIdentities() = default;
+
+std::optional<FileIdentity> FolderIdentities::of(QStringView name) const
+{
+    const bool root = m_folder.endsWith(QLatin1Char('/')) || m_folder.endsWith(QLatin1Char('\\'));
+    return IdentityOf(m_folder + (root ? QString() : QStringLiteral("\\")) + name.toString());
+}
+
 // NTFS and ReFS keep a file's index for good; FAT and exFAT give none that
 // lasts.
 bool NumbersLast(const QString &folder)
@@ -92,11 +122,12 @@ bool NumbersLast(const QString &folder)
 
 #else
 
-std::optional<FileIdentity> IdentityOf(const QString &path)
+namespace {
+
+std::optional<FileIdentity> identityAt(int folder, const char *path)
 {
     struct statx st { };
-    if (::statx(AT_FDCWD, QFile::encodeName(path).constData(), AT_SYMLINK_NOFOLLOW,
-                STATX_TYPE | STATX_INO | STATX_SIZE | STATX_MTIME, &st)
+    if (::statx(folder, path, AT_SYMLINK_NOFOLLOW, STATX_TYPE | STATX_INO | STATX_SIZE | STATX_MTIME, &st)
         != 0)
         return std::nullopt;
     FileIdentity identity;
@@ -105,6 +136,33 @@ std::optional<FileIdentity> IdentityOf(const QString &path)
     identity.modified = qint64(st.stx_mtime.tv_sec) * 1000000000 + st.stx_mtime.tv_nsec;
     identity.link = S_ISLNK(st.stx_mode);
     return identity;
+}
+
+} // namespace
+
+std::optional<FileIdentity> IdentityOf(const QString &path)
+{
+    return identityAt(AT_FDCWD, QFile::encodeName(path).constData());
+}
+
+// Each name is looked up in the folder alone, not along the whole path.
+FolderIdentities::FolderIdentities(const QString &folder)
+    : m_folder(folder), m_handle(::open(QFile::encodeName(folder).constData(), O_PATH | O_DIRECTORY | O_CLOEXEC))
+{
+}
+
+FolderIdentities::~FolderIdentities()
+{
+    if (m_handle >= 0)
+        ::close(m_handle);
+}
+
+std::optional<FileIdentity> FolderIdentities::of(QStringView name) const
+{
+    if (m_handle < 0)
+        return IdentityOf(m_folder + (m_folder.endsWith(QLatin1Char('/')) ? QString() : QStringLiteral("/"))
+                          + name.toString());
+    return identityAt(m_handle, QFile::encodeName(name.toString()).constData());
 }
 
 bool NumbersLast(const QString &folder)

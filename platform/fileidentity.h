@@ -20,12 +20,29 @@ struct FileIdentity {
     // As the journal keeps it: "<number>.<size>.<modified>", with an "l"
     // before a link's.
     QByteArray toText() const;
+    void appendTo(QByteArray &text) const;
     static std::optional<FileIdentity> fromText(const QByteArray &text);
 };
 
 // The identity of whatever has the name `path` now, looked at afresh; none
 // when nothing has it or it cannot be looked at.
 std::optional<FileIdentity> IdentityOf(const QString &path);
+
+// The identities of files in one folder, by their bare names, the folder
+// opened once for all of them.
+class FolderIdentities {
+public:
+    explicit FolderIdentities(const QString &folder);
+    ~FolderIdentities();
+    FolderIdentities(const FolderIdentities &) = delete;
+    FolderIdentities &operator=(const FolderIdentities &) = delete;
+
+    std::optional<FileIdentity> of(QStringView name) const;
+
+private:
+    QString m_folder;
+    int m_handle = -1;
+};
 
 // Whether the volume holding `folder` keeps a file's number for good.
 bool NumbersLast(const QString &folder);

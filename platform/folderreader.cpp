@@ -57,33 +57,59 @@ QString decodedName(const char *raw)
     return name.contains(QChar::ReplacementCharacter) && QFile::encodeName(name) != raw ? QString() : name;
 }
 
+bool isAscii(const char *name)
+{
+    for (; *name; ++name) {
+        if (static_cast<unsigned char>(*name) >= 0x80)
+            return false;
+    }
+    return true;
+}
+
 } // namespace
 
 // Read with the directory's own entry types, so that only links and entries
-// of unknown type need a look at the file itself.
-FileNames ListFileNames(const QString &folder)
+// of unknown type need a look at the file itself. An ASCII name needs no
+// decoder.
+FolderListing ListFolder(const QString &folder)
 {
-    FileNames names;
+    FolderListing listing;
     DIR *dir = ::opendir(QFile::encodeName(folder).constData());
     if (!dir)
-        return names;
+        return listing;
+    listing.read = true;
     const int dirFd = ::dirfd(dir);
     while (const dirent *entry = ::readdir(dir)) {
         const char *raw = entry->d_name;
         if (raw[0] == '.')
             continue;
-        bool ordinary = entry->d_type == DT_REG;
-        if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) {
+        unsigned char type = entry->d_type;
+        if (type == DT_LNK || type == DT_UNKNOWN) {
             struct stat info { };
-            ordinary = ::fstatat(dirFd, raw, &info, 0) == 0 && S_ISREG(info.st_mode);
+            type = ::fstatat(dirFd, raw, &info, 0) != 0 ? DT_UNKNOWN
+                : S_ISREG(info.st_mode)                 ? DT_REG
+                : S_ISDIR(info.st_mode)                 ? DT_DIR
+                                                        : DT_UNKNOWN;
         }
-        if (!ordinary)
-            continue;
-        if (const QString name = decodedName(raw); !name.isEmpty())
-            names.append(name);
+        if (type == DT_REG && isAscii(raw))
+            listing.files.append(QLatin1StringView(raw));
+        else if (type == DT_REG || type == DT_DIR) {
+            const QString name = decodedName(raw);
+            if (name.isEmpty())
+                continue;
+            if (type == DT_REG)
+                listing.files.append(name);
+            else
+                listing.folders.append(name);
+        }
     }
     ::closedir(dir);
-    return names;
+    return listing;
+}
+
+FileNames ListFileNames(const QString &folder)
+{
+    return ListFolder(folder).files;
 }
 
 FileNames ListEveryEntry(const QString &folder)
@@ -110,9 +136,9 @@ FileNames ListEveryEntry(const QString &folder)
 // Each entry's marks come with the folder's own listing, one request for
 // many names on a share: folders and files marked hidden or system are left
 // out.
-FileNames ListFileNames(const QString &folder)
+FolderListing ListFolder(const QString &folder)
 {
-    FileNames names;
+    FolderListing listing;
     QString pattern = ExactWindowsPath(folder);
     pattern += pattern.endsWith(QLatin1Char('\\')) ? QLatin1String("*")
                                                    : QLatin1String("\\*"); // a root ends in one
@@ -120,28 +146,48 @@ FileNames ListFileNames(const QString &folder)
     const HANDLE search = FindFirstFileExW(reinterpret_cast<LPCWSTR>(pattern.utf16()), FindExInfoBasic,
                                            &entry, FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH);
     if (search == INVALID_HANDLE_VALUE)
-        return names;
+        return listing;
+    listing.read = true;
     do {
-        if (!(entry.dwFileAttributes
-              & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)))
-            names.append(QStringView(reinterpret_cast<const char16_t *>(entry.cFileName)));
+        const QStringView name(reinterpret_cast<const char16_t *>(entry.cFileName));
+        if (entry.dwFileAttributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM))
+            continue;
+        if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            listing.files.append(name);
+        else if (name != u"." && name != u"..")
+            listing.folders.append(name.toString());
     } while (FindNextFileW(search, &entry));
     FindClose(search);
-    return names;
+    return listing;
+}
+
+FileNames ListFileNames(const QString &folder)
+{
+    return ListFolder(folder).files;
 }
 
 #else
 
-FileNames ListFileNames(const QString &folder)
+FolderListing ListFolder(const QString &folder)
 {
-    FileNames names;
-    QDirIterator it(folder, QDir::Files | QDir::NoDotAndDotDot);
+    FolderListing listing;
+    listing.read = QFileInfo(folder).isDir();
+    QDirIterator it(folder, QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot);
     while (it.hasNext()) {
         it.next();
-        if (!it.fileInfo().isHidden())
-            names.append(it.fileName());
+        if (it.fileInfo().isHidden())
+            continue;
+        if (it.fileInfo().isDir())
+            listing.folders.append(it.fileName());
+        else
+            listing.files.append(it.fileName());
     }
-    return names;
+    return listing;
+}
+
+FileNames ListFileNames(const QString &folder)
+{
+    return ListFolder(folder).files;
 }
 
 #endif

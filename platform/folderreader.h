@@ -24,6 +24,11 @@ public:
         m_text.append(name);
         m_ends.append(m_text.size());
     }
+    void append(QLatin1StringView name)
+    {
+        m_text.append(name);
+        m_ends.append(m_text.size());
+    }
     void reserve(qsizetype names, qsizetype characters)
     {
         m_ends.reserve(names);
@@ -48,6 +53,17 @@ private:
 // files on Windows), and no name that the file system's encoding cannot carry
 // back to the same file. A link to an ordinary file counts as one.
 FileNames ListFileNames(const QString &folder);
+
+// One reading of a folder for both its lists: its ordinary files as
+// ListFileNames gives them, and its sub-folders (a link to a folder counts
+// as one) other than hidden ones. `read` is false when the folder cannot be
+// read.
+struct FolderListing {
+    FileNames files;
+    QStringList folders;
+    bool read = false;
+};
+FolderListing ListFolder(const QString &folder);
 
 // Every name in a folder exactly as the file system spells it, hidden files
 // and sub-folders included: where names ignore letter case, whether a name is

@@ -3,6 +3,8 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <utility>
+
 namespace {
 constexpr int PathRole = Qt::UserRole + 1;
 
@@ -23,18 +25,23 @@ DirList::DirList(QWidget *parent) : QListView(parent), m_model(new QStandardItem
     connect(this, &QAbstractItemView::activated, this, &DirList::open);
 }
 
+// The folder is read once, for its sub-folders here and its files, which
+// the file list takes from this reading.
 bool DirList::setPath(const QString &path)
 {
     if (path.isEmpty())
         return false;
     const QString folder = cleanFolder(path);
-    const QFileInfo info(folder);
-    if (!info.isDir() || !info.isReadable() || !info.isExecutable() || !QDir(folder).isReadable())
+    if (!QFileInfo(folder).isDir())
         return false;
     if (folder == m_path)
         return true;
+    FolderListing listing = ListFolder(folder);
+    if (!listing.read)
+        return false;
     m_path = folder;
-    fill();
+    m_files = std::move(listing.files);
+    fill(listing.folders);
     emit pathChanged();
     return true;
 }
@@ -46,7 +53,7 @@ void DirList::open(const QModelIndex &index)
         emit openFailed(folder);
 }
 
-void DirList::fill()
+void DirList::fill(QStringList children)
 {
     m_model->clear();
     QStringList chain; // from the root down to the open folder
@@ -68,9 +75,8 @@ void DirList::fill()
         openItem = item;
         ++depth;
     }
-    const QStringList children
-        = QDir(m_path).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
-    for (const QString &child : children) {
+    children.sort(Qt::CaseInsensitive);
+    for (const QString &child : std::as_const(children)) {
         auto *item = new QStandardItem(indentUnit.repeated(depth) + child);
         item->setData(QDir(m_path).absoluteFilePath(child), PathRole);
         m_model->appendRow(item);

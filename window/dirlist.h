@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/folderreader.h"
+
 #include <QListView>
 #include <QStandardItemModel>
 
@@ -15,6 +17,8 @@ public:
     // Opens the folder. False, and nothing changes, when it does not exist or
     // cannot be read. A real change emits pathChanged before returning.
     bool setPath(const QString &path);
+    // The open folder's files as the reading that opened it found them.
+    const FileNames &files() const { return m_files; }
 
 signals:
     void pathChanged();
@@ -23,8 +27,9 @@ signals:
 
 private:
     void open(const QModelIndex &index);
-    void fill();
+    void fill(QStringList children);
 
     QStandardItemModel *m_model;
     QString m_path;
+    FileNames m_files;
 };

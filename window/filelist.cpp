@@ -35,8 +35,12 @@ FileNames ReadFolder(const QString &folder, const QString &pattern)
 {
     if (folder.isEmpty())
         return {};
+    return ListedInOrder(ListFileNames(folder), pattern);
+}
+
+FileNames ListedInOrder(const FileNames &all, const QString &pattern)
+{
     const MaskMatcher matcher(pattern);
-    const FileNames all = ListFileNames(folder);
 
     // Each matching name is folded once, into one text; the sort compares
     // the folded names, and the names themselves where those are equal.
@@ -101,6 +105,12 @@ void FileList::setPath(const QString &path)
     refresh();
 }
 
+void FileList::setPath(const QString &path, const FileNames &files)
+{
+    m_path = path;
+    showNames(ListedInOrder(files, m_pattern));
+}
+
 void FileList::setPattern(const QString &pattern)
 {
     m_pattern = pattern;
@@ -109,8 +119,13 @@ void FileList::setPattern(const QString &pattern)
 
 void FileList::refresh()
 {
+    showNames(ReadFolder(m_path, m_pattern));
+}
+
+void FileList::showNames(FileNames names)
+{
     ++m_reads;
-    m_model->setNames(ReadFolder(m_path, m_pattern));
+    m_model->setNames(std::move(names));
     selectionModel()->clear();
     m_selectedRows.reset();
 }

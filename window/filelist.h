@@ -30,6 +30,8 @@ private:
 // and so are names that the file system's encoding cannot carry back to the
 // same file. Re-reading leaves no entry selected.
 FileNames ReadFolder(const QString &folder, const QString &pattern);
+// The same of a folder's files as a reading of it gave them.
+FileNames ListedInOrder(const FileNames &all, const QString &pattern);
 
 // The full path of an entry: a folder that ends with its separator (a root
 // such as C:\ or /) is joined without adding another one.
@@ -43,6 +45,8 @@ public:
 
     QString path() const { return m_path; }
     void setPath(const QString &path); // re-reads
+    // The folder's files as a reading of it has just found them.
+    void setPath(const QString &path, const FileNames &files);
     QString pattern() const { return m_pattern; }
     void setPattern(const QString &pattern); // re-reads
     void refresh();
@@ -81,6 +85,8 @@ protected:
 private:
     // Only the left button selects; the others leave the selection alone.
     static bool selectsWith(const QMouseEvent *event);
+    // The entries, none selected.
+    void showNames(FileNames names);
 
     FileListModel *m_model;
     mutable std::optional<SelectedRows> m_selectedRows;

@@ -280,7 +280,7 @@ void FileRenamer::createControls()
     // The program's current drive and folder.
     Dir1->setPath(QDir::currentPath());
     Drive1->showDriveOf(Dir1->path());
-    File1->setPath(Dir1->path());
+    File1->setPath(Dir1->path(), Dir1->files());
 }
 
 void FileRenamer::SetSwitchedOn(QWidget *control, bool on)

@@ -26,7 +26,7 @@ void FileRenamer::Drive1_Change()
 void FileRenamer::Dir1_Change()
 {
     Drive1->showDriveOf(Dir1->path());
-    File1->setPath(Dir1->path());
+    File1->setPath(Dir1->path(), Dir1->files());
     CountSelected();
     List1->clear();
 }
