@@ -299,7 +299,8 @@ bool BatchJournal::begin(const JournalBatch &batch, QString *error)
     // moves, and so is the old one's new name.
     if (!m_file.create(current, error) || !appendBlock(header, error) || !SyncFolder(m_location)) {
         if (error->isEmpty())
-            *error = QStringLiteral("The folder %1 cannot be synced.").arg(QDir::toNativeSeparators(m_location));
+            *error
+                = QStringLiteral("The folder %1 cannot be synced.").arg(QDir::toNativeSeparators(m_location));
         QString ignored;
         m_file.close(&ignored);
         QFile::remove(current);

@@ -45,7 +45,9 @@ bool isInput(QEvent::Type type)
 
 } // namespace
 
-BatchRunner::BatchRunner(QWidget *window, RunProgress &progress) : m_window(window), m_progress(progress) { }
+BatchRunner::BatchRunner(QWidget *window, RunProgress &progress) : m_window(window), m_progress(progress)
+{
+}
 
 int BatchRunner::run(const QString &doing, int count, const std::function<bool(int)> &step)
 {

@@ -62,64 +62,67 @@ void FileRenamer::Delete_Click()
     int prepared = 0;
     int sent = 0;
     BatchRunner runner(this, *m_services.progress);
-    const int walked = runner.run(QStringLiteral("Sending %1 of %2 to the Recycle Bin"), rows.count(), [&](int k) {
-        if (k == prepared) {
-            // The next block: the records of its files, one sync for all,
-            // and the block in the journal, before the first of them moves.
-            QElapsedTimer preparing;
-            preparing.start();
-            const qsizetype first = batch.from.size();
-            while (prepared < rows.count() && prepared - k < BlockFiles && preparing.elapsed() < BlockMs) {
-                const QString path = pathOf(prepared);
-                const std::optional<FileIdentity> identity = IdentityOf(path);
-                TrashedFile &place = places[size_t(prepared)];
-                QString &why = refused[size_t(prepared)];
-                if (!identity)
-                    why = QStringLiteral("The file does not exist.");
-                else if (m_services.trash->prepare(path, &place, &why)) {
-                    moveOf[size_t(prepared)] = int(batch.from.size());
-                    batch.from.append(names.at(rows.row(prepared)));
-                    batch.to.append(place.place);
-                    batch.deletedAt.append(place.deletedAt);
-                    batch.identities.push_back(*identity);
+    const int walked = runner.run(
+        QStringLiteral("Sending %1 of %2 to the Recycle Bin"), rows.count(), [&](int k) {
+            if (k == prepared) {
+                // The next block: the records of its files, one sync for all,
+                // and the block in the journal, before the first of them moves.
+                QElapsedTimer preparing;
+                preparing.start();
+                const qsizetype first = batch.from.size();
+                while (prepared < rows.count() && prepared - k < BlockFiles
+                       && preparing.elapsed() < BlockMs) {
+                    const QString path = pathOf(prepared);
+                    const std::optional<FileIdentity> identity = IdentityOf(path);
+                    TrashedFile &place = places[size_t(prepared)];
+                    QString &why = refused[size_t(prepared)];
+                    if (!identity)
+                        why = QStringLiteral("The file does not exist.");
+                    else if (m_services.trash->prepare(path, &place, &why)) {
+                        moveOf[size_t(prepared)] = int(batch.from.size());
+                        batch.from.append(names.at(rows.row(prepared)));
+                        batch.to.append(place.place);
+                        batch.deletedAt.append(place.deletedAt);
+                        batch.identities.push_back(*identity);
+                    }
+                    ++prepared;
                 }
-                ++prepared;
+                const bool some = batch.from.size() > first;
+                begun = begun || (journaled && some && m_journal.begin(batch, &journalError));
+                const bool synced = journalError.isEmpty() && m_services.trash->syncPrepared(&journalError)
+                    && (!journaled || !some || m_journal.add(batch, first, batch.from.size(), &journalError));
+                if (!synced) {
+                    for (int j = k; j < prepared; ++j)
+                        m_services.trash->unprepare(places[size_t(j)]);
+                    return false;
+                }
             }
-            const bool some = batch.from.size() > first;
-            begun = begun || (journaled && some && m_journal.begin(batch, &journalError));
-            const bool synced = journalError.isEmpty() && m_services.trash->syncPrepared(&journalError)
-                && (!journaled || !some || m_journal.add(batch, first, batch.from.size(), &journalError));
-            if (!synced) {
-                for (int j = k; j < prepared; ++j)
-                    m_services.trash->unprepare(places[size_t(j)]);
-                return false;
+            const QString path = pathOf(k);
+            if (moveOf[size_t(k)] < 0) {
+                runner.onWindow([&] { NotSentToRecycleBin(path, refused[size_t(k)]); });
+                return true;
             }
-        }
-        const QString path = pathOf(k);
-        if (moveOf[size_t(k)] < 0) {
-            runner.onWindow([&] { NotSentToRecycleBin(path, refused[size_t(k)]); });
+            const QString planned = places[size_t(k)].place;
+            if (!DelToRecycBin(path, &places[size_t(k)], &error)) {
+                runner.onWindow([&] { NotSentToRecycleBin(path, error); });
+                return true;
+            }
+            ++sent;
+            // Another place than the one journaled: the file is there already,
+            // and its record there names it.
+            if (begun && places[size_t(k)].place != planned) {
+                batch.to = [&] {
+                    FileNames to;
+                    for (qsizetype m = 0; m < batch.to.size(); ++m)
+                        to.append(m == moveOf[size_t(k)] ? QStringView(places[size_t(k)].place)
+                                                         : batch.to.at(m));
+                    return to;
+                }();
+                batch.deletedAt[moveOf[size_t(k)]] = places[size_t(k)].deletedAt;
+                m_journal.movePlace(batch, moveOf[size_t(k)], &error);
+            }
             return true;
-        }
-        const QString planned = places[size_t(k)].place;
-        if (!DelToRecycBin(path, &places[size_t(k)], &error)) {
-            runner.onWindow([&] { NotSentToRecycleBin(path, error); });
-            return true;
-        }
-        ++sent;
-        // Another place than the one journaled: the file is there already,
-        // and its record there names it.
-        if (begun && places[size_t(k)].place != planned) {
-            batch.to = [&] {
-                FileNames to;
-                for (qsizetype m = 0; m < batch.to.size(); ++m)
-                    to.append(m == moveOf[size_t(k)] ? QStringView(places[size_t(k)].place) : batch.to.at(m));
-                return to;
-            }();
-            batch.deletedAt[moveOf[size_t(k)]] = places[size_t(k)].deletedAt;
-            m_journal.movePlace(batch, moveOf[size_t(k)], &error);
-        }
-        return true;
-    });
+        });
     m_services.trash->endBatch();
     if (begun && sent == 0)
         m_journal.withdraw();

@@ -126,7 +126,8 @@ private:
             QElapsedTimer looking;
             looking.start();
             qsizetype last = first;
-            while (last < m_batch.planned && last - first < size && looking.elapsed() < BlockMs && !stopped()) {
+            while (last < m_batch.planned && last - first < size && looking.elapsed() < BlockMs
+                   && !stopped()) {
                 const std::optional<FileIdentity> identity = m_identities.of(m_batch.from.at(last));
                 if (!identity)
                     break;
@@ -244,8 +245,9 @@ void FileRenamer::Rename_Click()
             return false;
         const QStringView present = batch.from.at(k);
         const QStringView wanted = batch.to.at(k);
-        failure = RenameOneFile(FullPath(folder, present), FullPath(folder, wanted),
-                                caseOnly(present, wanted) ? FullPath(folder, batch.temporaryName(k)) : QString());
+        failure
+            = RenameOneFile(FullPath(folder, present), FullPath(folder, wanted),
+                            caseOnly(present, wanted) ? FullPath(folder, batch.temporaryName(k)) : QString());
         return failure.done;
     });
     const QString journalError = ahead->finish();

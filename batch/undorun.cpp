@@ -174,7 +174,8 @@ void FileRenamer::UndoLastBatch()
         return true;
     });
     if (walked < count)
-        stayed.append(QStringLiteral("Stopped at your request: %1 of %2 files went back.").arg(walked).arg(count));
+        stayed.append(
+            QStringLiteral("Stopped at your request: %1 of %2 files went back.").arg(walked).arg(count));
 
     // What is still away stays offered: those that could not go back, and
     // those a stop left; a file left halfway is offered by the temporary

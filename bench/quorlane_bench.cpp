@@ -23,10 +23,10 @@
 #include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QImage>
-#include <QPainter>
 #include <QFile>
+#include <QImage>
 #include <QLineEdit>
+#include <QPainter>
 #include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
@@ -88,8 +88,8 @@ Timed BareShowVisible(FileRenamer &w)
     w.RefreshPreview();
     Settle();
     const QWidget *viewport = w.List1->viewport();
-    const int lines = std::min(w.File1->listCount(),
-                               w.List1->indexAt(QPoint(0, viewport->height() - 1)).row() + 1);
+    const int lines
+        = std::min(w.File1->listCount(), w.List1->indexAt(QPoint(0, viewport->height() - 1)).row() + 1);
     QStringList names = w.File1->names().mid(0, lines);
     return {[rules = w.ReadRules(), names, font = w.List1->font(), size = viewport->size()] {
         const QLocale locale;
@@ -101,7 +101,8 @@ Timed BareShowVisible(FileRenamer &w)
         qint32 counter = 1;
         for (const QString &name : names) {
             const QString line = name + QLatin1String("\t --> ") + ComposeName(rules, name, counter, locale);
-            painter.drawText(QRect(0, (counter - 1) * height, size.width(), height), Qt::TextExpandTabs, line);
+            painter.drawText(QRect(0, (counter - 1) * height, size.width(), height), Qt::TextExpandTabs,
+                             line);
             ++counter;
         }
         if (names.isEmpty())
@@ -418,19 +419,19 @@ Row FilterKeystrokeRow(const QString &big)
 {
     BenchWindow w(big);
     const int expected = Matching(BenchNames(Big), {QStringLiteral(".jpg"), QStringLiteral(".gif")});
-    const auto [typed, bare] = MedianMs({[&] {
-                                             w->FileTypeText1->setText(QStringLiteral("jpg gif"));
-                                             Settle();
-                                         },
-                                         [&] {
-                                             w->FileTypeText1->setText(QStringLiteral("jpg gi"));
-                                             Settle();
-                                         },
-                                         [&] {
-                                             Expect(w->File1->listCount() == expected,
-                                                    QStringLiteral("6: wrong listing after the filter"));
-                                         }},
-                                        BareListing(big, expected, {QStringLiteral(".jpg"), QStringLiteral(".gif")}));
+    const auto [typed, bare] = MedianMs(
+        {[&] {
+             w->FileTypeText1->setText(QStringLiteral("jpg gif"));
+             Settle();
+         },
+         [&] {
+             w->FileTypeText1->setText(QStringLiteral("jpg gi"));
+             Settle();
+         },
+         [&] {
+             Expect(w->File1->listCount() == expected, QStringLiteral("6: wrong listing after the filter"));
+         }},
+        BareListing(big, expected, {QStringLiteral(".jpg"), QStringLiteral(".gif")}));
     return {QStringLiteral("6 filter keystroke, 100,000 files"),
             Ms(typed),
             Ms(bare) + QLatin1String(" readdir+filter+sort"),

@@ -83,10 +83,10 @@ qint64 nanosecondsSinceEpoch(const FILETIME &time)
 // it allows; a link (a reparse point) is looked at, not followed.
 std::optional<FileIdentity> IdentityOf(const QString &path)
 {
-    const HANDLE handle = CreateFileW(reinterpret_cast<LPCWSTR>(ExactWindowsPath(path).utf16()), 0,
-                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                      OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT,
-                                      nullptr);
+    const HANDLE handle
+        = CreateFileW(reinterpret_cast<LPCWSTR>(ExactWindowsPath(path).utf16()), 0,
+                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                      FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (handle == INVALID_HANDLE_VALUE)
         return std::nullopt;
     BY_HANDLE_FILE_INFORMATION info{};
@@ -102,7 +102,9 @@ std::optional<FileIdentity> IdentityOf(const QString &path)
     return identity;
 }
 
-FolderIdentities::FolderIdentities(const QString &folder) : m_folder(folder) { }
+FolderIdentities::FolderIdentities(const QString &folder) : m_folder(folder)
+{
+}
 
 FolderIdentities::~FolderIdentities() = default;
 
@@ -147,7 +149,8 @@ std::optional<FileIdentity> IdentityOf(const QString &path)
 
 // Each name is looked up in the folder alone, not along the whole path.
 FolderIdentities::FolderIdentities(const QString &folder)
-    : m_folder(folder), m_handle(::open(QFile::encodeName(folder).constData(), O_PATH | O_DIRECTORY | O_CLOEXEC))
+    : m_folder(folder),
+      m_handle(::open(QFile::encodeName(folder).constData(), O_PATH | O_DIRECTORY | O_CLOEXEC))
 {
 }
 

@@ -31,7 +31,9 @@ void setTaskbarProgress(QWidget *window, int done, int total)
 } // namespace
 #else
 namespace {
-void setTaskbarProgress(QWidget *, int, int) { }
+void setTaskbarProgress(QWidget *, int, int)
+{
+}
 } // namespace
 #endif
 

@@ -354,7 +354,8 @@ bool QtTrashService::makeRecord(const QString &path, int firstNumber, TrashedFil
         + "\nDeletionDate=" + deletedAt.toLatin1() + '\n';
     for (int number = firstNumber; number <= MaxSameName; ++number) {
         const QString name = nameInTrash(file.fileName(), number);
-        const QString recordPath = m_trash.path + QLatin1String("/info/") + name + QLatin1String(".trashinfo");
+        const QString recordPath
+            = m_trash.path + QLatin1String("/info/") + name + QLatin1String(".trashinfo");
         const QByteArray native = QFile::encodeName(recordPath);
         const int fd = ::open(native.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
         if (fd < 0 && errno == EEXIST)
@@ -388,7 +389,8 @@ bool QtTrashService::syncPrepared(QString *error)
         m_unsynced.clear();
         return true;
     }
-    *error = QStringLiteral("The trash's records cannot be written to the disk (%1).").arg(systemError(errno));
+    *error
+        = QStringLiteral("The trash's records cannot be written to the disk (%1).").arg(systemError(errno));
     return false;
 }
 
@@ -396,7 +398,7 @@ bool QtTrashService::syncPrepared(QString *error)
 // the failure leaves room to prepare anew.
 MoveResult QtTrashService::complete(const QString &path, const TrashedFile &trashed)
 {
-    const MoveResult result = m_move.move(path, trashed.place);
+    MoveResult result = m_move.move(path, trashed.place);
     const auto record = m_records.find(trashed.place);
     if (record == m_records.end() || result.done) {
         if (record != m_records.end())
@@ -474,9 +476,13 @@ MoveResult QtTrashService::complete(const QString &path, const TrashedFile &)
     return result;
 }
 
-void QtTrashService::unprepare(const TrashedFile &) { }
+void QtTrashService::unprepare(const TrashedFile &)
+{
+}
 
-void QtTrashService::endBatch() { }
+void QtTrashService::endBatch()
+{
+}
 
 #else
 
@@ -508,9 +514,13 @@ MoveResult QtTrashService::complete(const QString &path, const TrashedFile &)
     return result;
 }
 
-void QtTrashService::unprepare(const TrashedFile &) { }
+void QtTrashService::unprepare(const TrashedFile &)
+{
+}
 
-void QtTrashService::endBatch() { }
+void QtTrashService::endBatch()
+{
+}
 
 #endif
 

@@ -571,8 +571,7 @@ void TestRenameRun::predictedStopIsRunStop()
         const FolderFiles after = Snapshot(s.folder);
         int stop = -1;
         for (int k = 0; k < selected.size() && stop < 0; ++k) {
-            if (!LandedAt(after, selected.at(k), ReferenceName(rules, selected.at(k), start + k),
-                          card))
+            if (!LandedAt(after, selected.at(k), ReferenceName(rules, selected.at(k), start + k), card))
                 stop = k;
         }
         const QStringList shown = s.shownTexts();

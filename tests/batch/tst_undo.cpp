@@ -8,12 +8,12 @@
 #include "platform/trashservice.h"
 
 #include <QAction>
-#include <QStandardPaths>
-#include <QUrl>
 #include <QCryptographicHash>
 #include <QMenu>
 #include <QProcess>
 #include <QPushButton>
+#include <QStandardPaths>
+#include <QUrl>
 
 namespace {
 
@@ -69,7 +69,8 @@ bool EditJournal(const QString &batch, const QString &was, const QString &now, b
                 resummed += line.isEmpty() ? QByteArray() : line + '\n';
                 continue;
             }
-            sum = QCryptographicHash::hash(sum + resummed.mid(blockStart), QCryptographicHash::Sha256).toHex();
+            sum = QCryptographicHash::hash(sum + resummed.mid(blockStart), QCryptographicHash::Sha256)
+                      .toHex();
             resummed += "sum " + sum + '\n';
             blockStart = resummed.size();
         }
@@ -157,12 +158,13 @@ void TestUndo::undo_data()
     const QString greyed = QStringLiteral("Undo (greyed)");
     const QString gone = QStringLiteral(": the file is no longer there");
     const QString other = QStringLiteral(": this is not the file the batch moved");
-    const auto row = [](const char *name, bool deleting, const QStringList &files, const QStringList &selected,
-                        const QString &meanwhile, const Moves &stays, const QString &how,
-                        const QString &message = QString(), int again = 0, const QString &prefix = "x") {
-        QTest::newRow(name) << deleting << files << selected << prefix << meanwhile << stays << how << message
-                            << again;
-    };
+    const auto row
+        = [](const char *name, bool deleting, const QStringList &files, const QStringList &selected,
+             const QString &meanwhile, const Moves &stays, const QString &how,
+             const QString &message = QString(), int again = 0, const QString &prefix = "x") {
+              QTest::newRow(name) << deleting << files << selected << prefix << meanwhile << stays << how
+                                  << message << again;
+          };
     // The journal keeps names with blanks, '%', line breaks and letters
     // beyond ASCII whole.
 #ifdef Q_OS_WIN
@@ -286,13 +288,14 @@ void TestUndo::undo()
     }
     QTest::mouseClick(deleting ? s.w->Delete : s.w->Rename, Qt::LeftButton);
     if (unwritable)
-        QVERIFY2(s.shownTexts().last().startsWith(QLatin1String("File already exists !\rNothing was renamed: ")),
-                 qPrintable(s.shownTexts().last()));
+        QVERIFY2(
+            s.shownTexts().last().startsWith(QLatin1String("File already exists !\rNothing was renamed: ")),
+            qPrintable(s.shownTexts().last()));
     FolderFiles inTrash;
     const QString journal = JournalFile(appData, "*.batch");
 #ifndef Q_OS_WIN // permission bits: the journal is this user's alone
-    const QFile::Permissions others = QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup | QFile::ReadOther
-        | QFile::WriteOther | QFile::ExeOther;
+    const QFile::Permissions others = QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup
+        | QFile::ReadOther | QFile::WriteOther | QFile::ExeOther;
     for (const QString &path : {journal, QFileInfo(journal).path()})
         QVERIFY2(journal.isEmpty() || !(QFileInfo(path).permissions() & others), qPrintable(path));
 #endif
@@ -345,7 +348,8 @@ void TestUndo::undo()
         expected.remove(QStringLiteral("c.txt"));
     } else if (action.first().startsWith(QLatin1String("journal"))) {
         QVERIFY(EditJournal(journal, QUrl::fromPercentEncoding(action.at(1).toLatin1()),
-                            QUrl::fromPercentEncoding(action.at(2).toLatin1()), action.first().endsWith("-summed")));
+                            QUrl::fromPercentEncoding(action.at(2).toLatin1()),
+                            action.first().endsWith("-summed")));
         if (deleting) {
             inTrash = Snapshot(trash + "files");
             for (const QString &name : std::as_const(selected))
@@ -485,9 +489,10 @@ void TestUndo::secondBatchInFolderRefused()
     child.kill();
     QVERIFY(data.release());
     QVERIFY(child.waitForFinished());
-    QCOMPARE(s.shownTexts().last(),
-             QStringLiteral("File already exists !\rNothing was renamed: Another Quorlane is renaming or deleting "
-                            "files in this folder; try again when it has finished."));
+    QCOMPARE(
+        s.shownTexts().last(),
+        QStringLiteral("File already exists !\rNothing was renamed: Another Quorlane is renaming or deleting "
+                       "files in this folder; try again when it has finished."));
     QCOMPARE(Snapshot(s.folder), s.before);
 }
 

@@ -113,7 +113,8 @@ inline void RunOnVolume(const QString &home)
             QVERIFY2(!stranded.startsWith(QLatin1Char('.')), qPrintable(stranded));
         } else if (!setup.progress.isEmpty()) {
             // Stopped before the next file, which is named.
-            QVERIFY2(rest.startsWith(QDir::toNativeSeparators(s.path(setup.selected.last()))), qPrintable(rest));
+            QVERIFY2(rest.startsWith(QDir::toNativeSeparators(s.path(setup.selected.last()))),
+                     qPrintable(rest));
         } else if (setup.deleting) {
             QVERIFY2(rest.startsWith(s.path(setup.selected.first()) + QLatin1Char('\r')), qPrintable(rest));
         } else {

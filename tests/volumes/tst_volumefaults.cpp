@@ -38,7 +38,11 @@ void TestVolumeFaults::run_data()
     const Setup deletion{{"a b.txt", "b.txt"}, {"a b.txt"}, {}, true};
     Setup stopped = prefix;
     stopped.progress = QStringLiteral("Renaming 2 of 3");
-    const Setup stoppedDeletion{{"a b.txt", "b.txt"}, {"a b.txt", "b.txt"}, {}, true, {},
+    const Setup stoppedDeletion{{"a b.txt", "b.txt"},
+                                {"a b.txt", "b.txt"},
+                                {},
+                                true,
+                                {},
                                 QStringLiteral("Sending 1 of 2 to the Recycle Bin")};
     const Holds lowered{{"dsc_1.jpg", "DSC_1.JPG"}, {"dsc_2.jpg", "DSC_2.JPG"}};
     const Holds trashed{{"b.txt", "b.txt"}};

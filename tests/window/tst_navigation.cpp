@@ -105,7 +105,8 @@ public:
 #ifdef Q_OS_UNIX
         m_root = ::geteuid() == 0;
         m_ok = !m_root
-            || (QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner
+            || (QFile::setPermissions(folder,
+                                      QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner
                                           | QFile::ReadOther | QFile::ExeOther)
                 && ::setresuid(65534, 65534, 0) == 0);
 #else
@@ -122,7 +123,10 @@ public:
     BoundByPermissions(const BoundByPermissions &) = delete;
     BoundByPermissions &operator=(const BoundByPermissions &) = delete;
 
-    bool ok() const { return m_ok; }
+    bool ok() const
+    {
+        return m_ok;
+    }
 
 private:
     bool m_root = false;
