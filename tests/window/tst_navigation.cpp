@@ -425,6 +425,9 @@ void TestNavigation::openFolderFails()
     QVERIFY(dirRow(w.Dir1, QStringLiteral("inner")) >= 0);
 
     if (damage == QLatin1String("no-permission")) {
+#ifndef Q_OS_UNIX
+        QSKIP("Windows keeps no permission bits that bind a folder's owner.");
+#endif
         QVERIFY(QFile::setPermissions(inner, {}));
     } else {
         QVERIFY(QDir().rmdir(inner));
@@ -435,8 +438,7 @@ void TestNavigation::openFolderFails()
 
     if (damage == QLatin1String("no-permission")) {
         const BoundByPermissions bound(s.folder.path());
-        if (!bound.ok())
-            QSKIP("Windows keeps no permission bits that bind a folder's owner.");
+        QVERIFY(bound.ok());
         openInDirList(w.Dir1, QStringLiteral("inner"), byEnter);
     } else {
         openInDirList(w.Dir1, QStringLiteral("inner"), byEnter);
