@@ -26,12 +26,14 @@
 namespace {
 
 // The files of the first block, which doubles up to the most a block takes,
-// and how long a block may take to look at its files: a block's files move
-// within a second of being looked at, while a network volume still knows
-// them.
+// and how long a block may take to look at its files. A volume that takes
+// longer than SlowLookNs to look at a file is a network one, where a block's
+// files should move within a second of being looked at, while the system
+// still knows them; each look there is a round trip of its own.
 constexpr int FirstBlockFiles = 256;
 constexpr int BlockFiles = 65536;
-constexpr int BlockMs = 200;
+constexpr int BlockMs = 100;
+constexpr qint64 SlowLookNs = 100000;
 
 qsizetype lastSeparator(QStringView name)
 {
@@ -85,8 +87,9 @@ bool caseOnly(QStringView present, QStringView wanted)
 
 // Looks at a batch's files and writes them to the journal, block by block,
 // on a thread of its own ahead of the moves: a move waits only where its
-// block is not on the disk yet. A file that is gone ends the journal there;
-// its move then fails.
+// block is not on the disk yet. On a network volume it looks at a block's
+// files once the moves are half way through the block before. A file that
+// is gone ends the journal there; its move then fails.
 class JournalAhead {
 public:
     JournalAhead(BatchJournal &journal, JournalBatch &batch)
@@ -102,6 +105,8 @@ public:
     bool ready(qsizetype k)
     {
         std::unique_lock<std::mutex> hold(m_lock);
+        m_moving = k;
+        m_changed.notify_all();
         m_changed.wait(hold, [&] { return m_journaled > k || m_ended; });
         return m_journaled > k;
     }
@@ -112,6 +117,7 @@ public:
         {
             const std::lock_guard<std::mutex> hold(m_lock);
             m_stop = true;
+            m_changed.notify_all();
         }
         if (m_thread.joinable())
             m_thread.join();
@@ -122,7 +128,12 @@ private:
     void work()
     {
         qsizetype size = FirstBlockFiles;
+        qsizetype waitFor = 0; // the move to wait for before looking on
         for (qsizetype first = 0; first < m_batch.planned;) {
+            {
+                std::unique_lock<std::mutex> hold(m_lock);
+                m_changed.wait(hold, [&] { return m_moving >= waitFor || m_stop; });
+            }
             QElapsedTimer looking;
             looking.start();
             qsizetype last = first;
@@ -134,6 +145,7 @@ private:
                 m_batch.identities.push_back(*identity);
                 ++last;
             }
+            const bool slow = looking.nsecsElapsed() > SlowLookNs * (last - first);
             const bool written = last > first && m_journal.add(m_batch, first, last, &m_error);
             const std::lock_guard<std::mutex> hold(m_lock);
             if (written)
@@ -142,6 +154,8 @@ private:
             m_changed.notify_all();
             if (m_ended)
                 return;
+            if (slow)
+                waitFor = first + (last - first) / 2;
             first = last;
             size = std::min<qsizetype>(2 * size, BlockFiles);
         }
@@ -162,6 +176,7 @@ private:
     std::mutex m_lock;
     std::condition_variable m_changed;
     qsizetype m_journaled = 0;
+    qsizetype m_moving = 0; // the move in hand
     bool m_ended = false;
     bool m_stop = false;
     QString m_error;
