@@ -27,9 +27,9 @@ base_pkgs=(
     # checks of the desktop entry, the metainfo and the Debian package
     desktop-file-utils appstream dpkg-dev
     # tests on real volumes: exFAT and FAT32 card images through FUSE on loop
-    # devices, a btrfs image with a sub-volume, and the fault-injecting FUSE
-    # layer (Debian's python3)
-    exfat-fuse exfatprogs fusefat dosfstools btrfs-progs fuse3 python3 python3-fusepy
+    # devices, a btrfs image with a sub-volume, an ext4 image cut from its
+    # power, and the fault-injecting FUSE layer (Debian's python3)
+    exfat-fuse exfatprogs fusefat dosfstools btrfs-progs e2fsprogs fuse3 python3 python3-fusepy
 )
 dev_pkgs=(clang libclang-rt-14-dev clang-tidy clang-format)
 # the peer the rename benchmark compares with

@@ -14,6 +14,10 @@
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QUrl>
+#ifdef Q_OS_UNIX
+#include <csignal>
+#include <unistd.h>
+#endif
 
 namespace {
 
@@ -104,6 +108,23 @@ int RenameInChild(const QString &folder, const QString &rule)
     return 0;
 }
 
+// Everything written so far is on the disks; a process held where it is, as
+// when the power goes. Disk images are cut from their power on Linux only.
+void SyncDisks()
+{
+#ifdef Q_OS_UNIX
+    ::sync();
+#endif
+}
+void Freeze(const QProcess &process)
+{
+#ifdef Q_OS_UNIX
+    ::kill(pid_t(process.processId()), SIGSTOP);
+#else
+    Q_UNUSED(process);
+#endif
+}
+
 } // namespace
 
 class TestUndo : public QObject {
@@ -117,6 +138,8 @@ private slots:
     void undoAfterKilledRun_data();
     void undoAfterKilledRun();
     void secondBatchInFolderRefused();
+    void undoAfterPowerCut_data();
+    void undoAfterPowerCut();
 
 private:
     QTemporaryDir m_home;
@@ -494,6 +517,66 @@ void TestUndo::secondBatchInFolderRefused()
         QStringLiteral("File already exists !\rNothing was renamed: Another Quorlane is renaming or deleting "
                        "files in this folder; try again when it has finished."));
     QCOMPARE(Snapshot(s.folder), s.before);
+}
+
+// The power goes while a batch of 20,000 renames runs: the disks' images are
+// kept as they are at that moment, the batch killed, and the kept images
+// mounted in their place. Every file the disks show renamed is in the
+// journal, and undo brings every file back under its first name. A journal
+// on another disk goes with files on a disk that writes each rename at once,
+// as a card mounted for safe removal
+// does.
+void TestUndo::undoAfterPowerCut_data()
+{
+    QTest::addColumn<bool>("journalApart");
+
+    QTest::newRow("power-cut/journal-beside-the-files") << false;
+    QTest::newRow("power-cut/journal-on-another-disk") << true;
+}
+
+void TestUndo::undoAfterPowerCut()
+{
+    QFETCH(bool, journalApart);
+    if (const QString lacking = RealVolume::missing(RealVolume::Kind::Ext4); !lacking.isEmpty())
+        QSKIP(qPrintable(QLatin1String("This test needs ") + lacking));
+    RealVolume disk(RealVolume::Kind::Ext4);
+    const auto other = journalApart ? std::make_unique<RealVolume>(RealVolume::Kind::Ext4) : nullptr;
+    QVERIFY(disk.ok() && (!other || other->ok()));
+    const QString folder = disk.path() + QLatin1String("/photos");
+    QVERIFY(QDir().mkpath(folder));
+    constexpr int count = 20000;
+    for (int i = 0; i < count; ++i) {
+        const QString name = QStringLiteral("IMG_%1.JPG").arg(i, 5, 10, QLatin1Char('0'));
+        QVERIFY(WriteFile(folder + QLatin1Char('/') + name, ContentOf(name)));
+    }
+    const FolderFiles before = Snapshot(folder);
+    SyncDisks();
+    QVERIFY(!other || disk.remount(QStringLiteral("sync")));
+    UseDataHome((other ? other->path() : disk.path()) + QLatin1String("/share"));
+
+    QProcess child;
+    child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--rename-child"), folder, "x"});
+    QVERIFY(child.waitForStarted());
+    qsizetype renamed = 0;
+    const QDeadlineTimer deadline(120000);
+    while (renamed < 1000 && !deadline.hasExpired())
+        renamed = QDir(folder).entryList({QStringLiteral("x*")}, QDir::Files).size();
+    Freeze(child);
+    QVERIFY2(renamed >= 1000 && renamed < count, "the batch was not caught half way");
+    QVERIFY(disk.cutPower() && (!other || other->cutPower()));
+    child.kill();
+    QVERIFY(child.waitForFinished());
+    QVERIFY(disk.startAgain() && (!other || other->startAgain()));
+
+    WindowSession s({}, QStringLiteral("unused"));
+    s.w->Dir1->setPath(folder);
+    const qsizetype kept = QDir(folder).entryList({QStringLiteral("x*")}, QDir::Files).size();
+    QVERIFY(kept > 0 || !other);
+    QCOMPARE(PickMenuEntry(*s.w),
+             kept > 0 ? QStringLiteral("Undo rename of %1 files").arg(kept)
+                      : QStringLiteral("Undo (greyed)"));
+    QCOMPARE(Snapshot(folder), before);
+    QVERIFY(s.box->shown.isEmpty());
 }
 
 int main(int argc, char *argv[])

@@ -1,10 +1,10 @@
 #pragma once
 
 // Real volumes, mounted while the object lives, also when a test fails: an
-// exFAT or FAT32 card image through FUSE on a loop device, a bind mount, a
-// tmpfs, a btrfs sub-volume that is not mounted on its own, and our FUSE
-// layer failing one chosen call over a plain folder or an exFAT card (also
-// passed on under a type no program knows, as an unknown card's driver).
+// exFAT or FAT32 card image through FUSE on a loop device, an ext4 disk
+// image (which can lose its power), a bind mount, a tmpfs, a btrfs sub-volume that is not mounted on its own,
+// and our FUSE layer failing one chosen call over a plain folder or an exFAT card (also passed on under a
+// type no program knows, as an unknown card's driver).
 
 #include <QDir>
 #include <QFile>
@@ -37,7 +37,17 @@ constexpr bool VolumesHere = false;
 
 class RealVolume {
 public:
-    enum class Kind { ExFat, Fat32, Bind, Tmpfs, BtrfsSubvolume, FaultyFolder, FaultyExFat, UnknownCard };
+    enum class Kind {
+        ExFat,
+        Fat32,
+        Ext4,
+        Bind,
+        Tmpfs,
+        BtrfsSubvolume,
+        FaultyFolder,
+        FaultyExFat,
+        UnknownCard
+    };
 
     // What this machine lacks for such a volume; empty when nothing.
     static QString missing(Kind kind)
@@ -47,7 +57,7 @@ public:
         if (VolumeUserId(true) != 0)
             return QStringLiteral("root");
         QStringList needs = {"mount"};
-        if (kind != Kind::Bind && kind != Kind::Tmpfs && kind != Kind::BtrfsSubvolume)
+        if (kind != Kind::Bind && kind != Kind::Tmpfs && kind != Kind::BtrfsSubvolume && kind != Kind::Ext4)
             needs << "/dev/fuse";
         if (kind == Kind::BtrfsSubvolume)
             needs += QStringList{"/dev/loop-control", "mkfs.btrfs", "btrfs"};
@@ -58,6 +68,8 @@ public:
             needs += QStringList{"/dev/loop-control", "mkfs.exfat", "mount.exfat-fuse"};
         if (kind == Kind::Fat32)
             needs += QStringList{"/dev/loop-control", "mkfs.vfat", "fusefat"};
+        if (kind == Kind::Ext4)
+            needs += QStringList{"/dev/loop-control", "mkfs.ext4"};
         if (faulty)
             needs << "/usr/lib/python3/dist-packages/fusepy.py";
         for (const QString &need : std::as_const(needs)) {
@@ -85,20 +97,24 @@ public:
             m_backing = m_mount;
             m_ok = m_ok && run("mount", {"-t", "tmpfs", "-o", "size=16m", "tmpfs", m_mount});
         } else if (kind == Kind::BtrfsSubvolume) {
-            const QString image = m_dir.filePath(QStringLiteral("disk.img"));
             m_path = m_backing = m_mount + QLatin1String("/subvolume");
-            m_ok = m_ok && QFile(image).open(QIODevice::WriteOnly) && QFile::resize(image, 128 << 20)
-                && run("mkfs.btrfs", {"-q", image}) && run("losetup", {"-f", "--show", image}, &m_loop)
+            m_ok = m_ok && QFile(m_image).open(QIODevice::WriteOnly) && QFile::resize(m_image, 128 << 20)
+                && run("mkfs.btrfs", {"-q", m_image}) && run("losetup", {"-f", "--show", m_image}, &m_loop)
                 && run("mount", {m_loop, m_mount}) && run("btrfs", {"subvolume", "create", m_path});
         } else {
+            // An ext4 disk has room for the files of a large batch.
             m_backing = m_mount;
-            const QString image = m_dir.filePath(QStringLiteral("card.img"));
             const bool exfat = kind == Kind::ExFat;
-            m_ok = m_ok && QFile(image).open(QIODevice::WriteOnly) && QFile::resize(image, 64 << 20)
-                && (exfat ? run("mkfs.exfat", {image}) : run("mkfs.vfat", {"-F", "32", image}))
-                && run("losetup", {"-f", "--show", image}, &m_loop)
-                && (exfat ? run("mount.exfat-fuse", {m_loop, m_mount})
-                          : run("fusefat", {"-o", "rw+", m_loop, m_mount}));
+            const bool ext4 = kind == Kind::Ext4;
+            m_ok = m_ok && QFile(m_image).open(QIODevice::WriteOnly)
+                && QFile::resize(m_image, 64 << (ext4 ? 2 : 0) << 20)
+                && (exfat      ? run("mkfs.exfat", {m_image})
+                        : ext4 ? run("mkfs.ext4", {"-q", "-N", "65536", m_image})
+                               : run("mkfs.vfat", {"-F", "32", m_image}))
+                && run("losetup", {"-f", "--show", m_image}, &m_loop)
+                && (exfat      ? run("mount.exfat-fuse", {m_loop, m_mount})
+                        : ext4 ? run("mount", {m_loop, m_mount})
+                               : run("fusefat", {"-o", "rw+", m_loop, m_mount}));
         }
         m_ok = m_ok && QStorageInfo(m_mount).rootPath() == m_mount;
     }
@@ -138,6 +154,21 @@ public:
     // Lets a call that the plan holds ("link 5 hang") go on, failing, or
     // carried out ("statfs 1 hold").
     bool release() const { return QFile::remove(m_dir.filePath(QStringLiteral("plan"))); }
+    // A power cut on a disk image: `cutPower` keeps the image as the disk
+    // holds it now, without what the system has yet to write;
+    // `startAgain` mounts that copy in the volume's place.
+    bool cutPower() const { return QFile::copy(m_image, m_dir.filePath(QStringLiteral("cut.img"))); }
+    bool startAgain()
+    {
+        return run("umount", {m_mount}) && run("losetup", {"-d", m_loop})
+            && run("losetup", {"-f", "--show", m_dir.filePath(QStringLiteral("cut.img"))}, &m_loop)
+            && run("mount", {m_loop, m_mount});
+    }
+    // Mounts the volume again with other options, such as "sync".
+    bool remount(const QString &options) const
+    {
+        return run("mount", {"-o", QLatin1String("remount,") + options, m_mount});
+    }
     // Whether a call has come that the plan holds.
     bool holding() const { return QFile::exists(m_dir.filePath(QStringLiteral("plan.held"))); }
 
@@ -161,6 +192,7 @@ private:
     QTemporaryDir m_dir;
     QString m_mount = m_dir.filePath(QStringLiteral("mount"));
     QString m_path = m_mount;
+    QString m_image = m_dir.filePath(QStringLiteral("disk.img"));
     std::unique_ptr<RealVolume> m_inner; // the card below a fault layer
     QString m_backing;
     QString m_loop;
