@@ -583,22 +583,18 @@ Row RenameQuestionCurrentRow(BenchWindow &w, int count, const QString &title)
     w->File1->setAllSelected(true);
     w->RefreshPreview();
     AwaitStop(*w.window);
-    const Time time = MedianMs({[&] { w->Rename_Click(); },
-                                [&] {
-                                    w.box->shown.clear();
-                                    w.box->answers = {MsgBox::AnswerCancel};
-                                },
-                                [&] {
-                                    if (!(w.box->shown.size() == 1 && w->File1->selectedCount() == count
-                                               && w->List1->preview()->stop()))
-                                        NoteProblem(title + QLatin1String(": Rename did not stop at its question"));
-                                }});
-    return {title,
-            Ms(time),
-            QString(),
-            QString(),
-            QStringLiteral("<= 20 ms"),
-            Verdict(time.wall <= 20)};
+    const Time time
+        = MedianMs({[&] { w->Rename_Click(); },
+                    [&] {
+                        w.box->shown.clear();
+                        w.box->answers = {MsgBox::AnswerCancel};
+                    },
+                    [&] {
+                        if (!(w.box->shown.size() == 1 && w->File1->selectedCount() == count
+                              && w->List1->preview()->stop()))
+                            NoteProblem(title + QLatin1String(": Rename did not stop at its question"));
+                    }});
+    return {title, Ms(time), QString(), QString(), QStringLiteral("<= 20 ms"), Verdict(time.wall <= 20)};
 }
 
 void AwaitStop(const FileRenamer &w)
@@ -796,7 +792,8 @@ int main(int argc, char *argv[])
         rows.append(RenameQuestionRow(millionWindow, 1000000));
         SetPreviewRules(*millionWindow.window);
         rows.append(RenameQuestionCurrentRow(
-            millionWindow, 1000000, QStringLiteral("9 Rename pressed to its question, prediction current, 1,000,000")));
+            millionWindow, 1000000,
+            QStringLiteral("9 Rename pressed to its question, prediction current, 1,000,000")));
     }
     if (wanted(8))
         rows += CardRenameRows();

@@ -88,7 +88,8 @@ class LongestWait {
 public:
     LongestWait()
     {
-        QObject::connect(&m_timer, &QTimer::timeout, [this] { m_longest = std::max(m_longest, m_since.restart()); });
+        QObject::connect(&m_timer, &QTimer::timeout,
+                         [this] { m_longest = std::max(m_longest, m_since.restart()); });
         m_since.start();
         m_timer.start(5);
     }
@@ -160,19 +161,22 @@ QList<Row> ShareRows()
          },
          [&] {
              if (w.File1->listCount() != count)
-                 NoteProblem(QStringLiteral("10: the opened folder lists %1 files").arg(w.File1->listCount()));
+                 NoteProblem(
+                     QStringLiteral("10: the opened folder lists %1 files").arg(w.File1->listCount()));
          }},
         {[&] {
              if (BareList(folder).size() != count)
                  NoteProblem(QStringLiteral("10: readdir missed files"));
          },
          ForgetCachedAnswers});
-    rows.append({share + QLatin1String("open the folder"), Ms(opened), Ms(listed) + QLatin1String(" readdir+sort"),
-                 Times(opened / listed), QStringLiteral("<= 1.3x"), Verdict(opened / listed <= 1.3)});
+    rows.append({share + QLatin1String("open the folder"), Ms(opened),
+                 Ms(listed) + QLatin1String(" readdir+sort"), Times(opened / listed),
+                 QStringLiteral("<= 1.3x"), Verdict(opened / listed <= 1.3)});
 
     std::vector<std::pair<QByteArray, QByteArray>> paths;
     for (const QString &name : w.File1->names())
-        paths.emplace_back(QFile::encodeName(folder + u'/' + name), QFile::encodeName(folder + u'/' + prefix + name));
+        paths.emplace_back(QFile::encodeName(folder + u'/' + name),
+                           QFile::encodeName(folder + u'/' + prefix + name));
     auto putBack = [&] {
         PutBack(below, names, below, prefix);
         ForgetCachedAnswers();
@@ -201,8 +205,9 @@ QList<Row> ShareRows()
                             std::rename(present.constData(), renamed.constData());
                     },
                     putBack, [&] { renamedAll("rename()"); }});
-    rows.append({share + QLatin1String("rename"), Ms(renamed), Ms(bareRenamed) + QLatin1String(" rename() loop"),
-                 Times(renamed / bareRenamed), QStringLiteral("<= 1.35x"), Verdict(renamed / bareRenamed <= 1.35)});
+    rows.append({share + QLatin1String("rename"), Ms(renamed),
+                 Ms(bareRenamed) + QLatin1String(" rename() loop"), Times(renamed / bareRenamed),
+                 QStringLiteral("<= 1.35x"), Verdict(renamed / bareRenamed <= 1.35)});
 
     // Deleting to the volume's trash against its least work: each file's
     // record written, then the file moved into files/.
@@ -217,39 +222,41 @@ QList<Row> ShareRows()
             NoteProblem(QStringLiteral("10: %1 did not trash every file").arg(QLatin1String(who)));
     };
     const QByteArray date = QDateTime::currentDateTime().toString(Qt::ISODate).toLatin1();
-    const auto [deleted, bareDeleted]
-        = MedianMs({watched([&] { w.Delete_Click(); }),
-                    [&] {
-                        fresh();
-                        w.File1->refresh();
-                        w.File1->setAllSelected(true);
-                        window.box->shown.clear();
-                    },
-                    [&] {
-                        trashedAll("Delete_Click");
-                        if (window.box->shown.size() != 1)
-                            NoteProblem(QStringLiteral("10: Delete_Click showed a failure: ")
-                                        + window.box->shown.constLast().text);
-                    }},
-                   {[&] {
-                        for (const QString &name : names) {
-                            const QByteArray record = "[Trash Info]\nPath=" + QFile::encodeName(folder + u'/' + name)
-                                + "\nDeletionDate=" + date + '\n';
-                            const int fd = ::open(QFile::encodeName(trash + QLatin1String("/info/") + name
-                                                                    + QLatin1String(".trashinfo")),
-                                                  O_WRONLY | O_CREAT | O_EXCL, 0600);
-                            if (fd < 0 || ::write(fd, record.constData(), record.size()) != record.size())
-                                NoteProblem(QStringLiteral("10: a trash record was not written"));
-                            ::close(fd);
-                            std::rename(QFile::encodeName(folder + u'/' + name).constData(),
-                                        QFile::encodeName(trash + QLatin1String("/files/") + name).constData());
-                        }
-                    },
-                    fresh, [&] { trashedAll("the bare loop"); }});
-    rows.append({share + QLatin1String("delete"), Ms(deleted), Ms(bareDeleted) + QLatin1String(" record+rename loop"),
-                 Times(deleted / bareDeleted), QStringLiteral("<= 1.3x"), Verdict(deleted / bareDeleted <= 1.3)});
-    rows.append({share + QLatin1String("longest wait of the window in a run"), QStringLiteral("%1 ms").arg(longest),
-                 QString(), QString(), QStringLiteral("<= 50 ms"), Verdict(longest <= 50)});
+    const auto [deleted, bareDeleted] = MedianMs(
+        {watched([&] { w.Delete_Click(); }),
+         [&] {
+             fresh();
+             w.File1->refresh();
+             w.File1->setAllSelected(true);
+             window.box->shown.clear();
+         },
+         [&] {
+             trashedAll("Delete_Click");
+             if (window.box->shown.size() != 1)
+                 NoteProblem(QStringLiteral("10: Delete_Click showed a failure: ")
+                             + window.box->shown.constLast().text);
+         }},
+        {[&] {
+             for (const QString &name : names) {
+                 const QByteArray record = "[Trash Info]\nPath=" + QFile::encodeName(folder + u'/' + name)
+                     + "\nDeletionDate=" + date + '\n';
+                 const int fd = ::open(
+                     QFile::encodeName(trash + QLatin1String("/info/") + name + QLatin1String(".trashinfo")),
+                     O_WRONLY | O_CREAT | O_EXCL, 0600);
+                 if (fd < 0 || ::write(fd, record.constData(), record.size()) != record.size())
+                     NoteProblem(QStringLiteral("10: a trash record was not written"));
+                 ::close(fd);
+                 std::rename(QFile::encodeName(folder + u'/' + name).constData(),
+                             QFile::encodeName(trash + QLatin1String("/files/") + name).constData());
+             }
+         },
+         fresh, [&] { trashedAll("the bare loop"); }});
+    rows.append({share + QLatin1String("delete"), Ms(deleted),
+                 Ms(bareDeleted) + QLatin1String(" record+rename loop"), Times(deleted / bareDeleted),
+                 QStringLiteral("<= 1.3x"), Verdict(deleted / bareDeleted <= 1.3)});
+    rows.append({share + QLatin1String("longest wait of the window in a run"),
+                 QStringLiteral("%1 ms").arg(longest), QString(), QString(), QStringLiteral("<= 50 ms"),
+                 Verdict(longest <= 50)});
 
     fresh();
     w.File1->refresh();
