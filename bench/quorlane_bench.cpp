@@ -255,9 +255,11 @@ QList<Row> RenameCase(const QString &base, int count)
              Settle();
          },
          // The preview's stop is known before Rename is pressed, as when a
-         // user reads the preview first.
+         // user reads the preview first; the folder's last change lies
+         // further back than its time's granularity, as it does for a user.
          [&] {
              PutBack(folder, names, folder, prefix);
+             QThread::msleep(50);
              w->File1->refresh();
              w->File1->setAllSelected(true);
              w->RefreshPreview();
