@@ -234,7 +234,7 @@ QList<Row> ShareRows()
              trashedAll("Delete_Click");
              if (window.box->shown.size() != 1)
                  NoteProblem(QStringLiteral("10: Delete_Click showed a failure: ")
-                             + window.box->shown.constLast().text);
+                             + window.box->shown.value(1).text);
          }},
         {[&] {
              for (const QString &name : names) {
