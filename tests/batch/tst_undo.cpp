@@ -104,7 +104,10 @@ int RenameInChild(const QString &folder, const QString &rule)
     s.w->Dir1->setPath(folder);
     s.apply(rule == QLatin1String("lower") ? MakeRules(2, "", false, "1", 2) : MakeRules(1, "x", false, "1"));
     s.w->SelectAll_Click();
-    s.w->Rename_Click();
+    if (rule == QLatin1String("delete"))
+        s.w->Delete_Click();
+    else
+        s.w->Rename_Click();
     return 0;
 }
 
@@ -519,23 +522,25 @@ void TestUndo::secondBatchInFolderRefused()
     QCOMPARE(Snapshot(s.folder), s.before);
 }
 
-// The power goes while a batch of 20,000 renames runs: the disks' images are
-// kept as they are at that moment, the batch killed, and the kept images
-// mounted in their place. Every file the disks show renamed is in the
+// The power goes while a batch of 20,000 renames or deletes runs: the disks'
+// images are kept as they are at that moment, the batch killed, and the kept
+// images mounted in their place. Every file the disks show moved is in the
 // journal, and undo brings every file back under its first name. A journal
 // on another disk goes with files on a disk that writes each rename at once,
-// as a card mounted for safe removal
-// does.
+// as a card mounted for safe removal does.
 void TestUndo::undoAfterPowerCut_data()
 {
+    QTest::addColumn<bool>("deleting");
     QTest::addColumn<bool>("journalApart");
 
-    QTest::newRow("power-cut/journal-beside-the-files") << false;
-    QTest::newRow("power-cut/journal-on-another-disk") << true;
+    QTest::newRow("power-cut/rename/journal-beside-the-files") << false << false;
+    QTest::newRow("power-cut/rename/journal-on-another-disk") << false << true;
+    QTest::newRow("power-cut/delete/trash-and-journal-beside-the-files") << true << false;
 }
 
 void TestUndo::undoAfterPowerCut()
 {
+    QFETCH(bool, deleting);
     QFETCH(bool, journalApart);
     if (const QString lacking = RealVolume::missing(RealVolume::Kind::Ext4); !lacking.isEmpty())
         QSKIP(qPrintable(QLatin1String("This test needs ") + lacking));
@@ -550,31 +555,45 @@ void TestUndo::undoAfterPowerCut()
         QVERIFY(WriteFile(folder + QLatin1Char('/') + name, ContentOf(name)));
     }
     const FolderFiles before = Snapshot(folder);
+    auto moved = [&] {
+        const QDir files(folder);
+        return deleting ? count - files.entryList(QDir::Files).size()
+                        : files.entryList({QStringLiteral("x*")}, QDir::Files).size();
+    };
     SyncDisks();
     QVERIFY(!other || disk.remount(QStringLiteral("sync")));
     UseDataHome((other ? other->path() : disk.path()) + QLatin1String("/share"));
 
     QProcess child;
-    child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--rename-child"), folder, "x"});
+    child.start(QCoreApplication::applicationFilePath(),
+                {QStringLiteral("--rename-child"), folder, deleting ? "delete" : "x"});
     QVERIFY(child.waitForStarted());
-    qsizetype renamed = 0;
+    qsizetype done = 0;
     const QDeadlineTimer deadline(120000);
-    while (renamed < 1000 && !deadline.hasExpired())
-        renamed = QDir(folder).entryList({QStringLiteral("x*")}, QDir::Files).size();
+    while (done < 5000 && !deadline.hasExpired())
+        done = moved();
     Freeze(child);
-    QVERIFY2(renamed >= 1000 && renamed < count, "the batch was not caught half way");
+    QVERIFY2(done >= 5000 && done < count, "the batch was not caught half way");
     QVERIFY(disk.cutPower() && (!other || other->cutPower()));
     child.kill();
     QVERIFY(child.waitForFinished());
     QVERIFY(disk.startAgain() && (!other || other->startAgain()));
+    // Each file in the trash has its whole record, as any trash tool reads it.
+    const QString trash = disk.path() + QLatin1String("/share/Trash/");
+    for (const QString &name : QDir(trash + QLatin1String("files")).entryList(QDir::Files)) {
+        QFile record(trash + QLatin1String("info/") + name + QLatin1String(".trashinfo"));
+        QVERIFY2(record.open(QIODevice::ReadOnly) && record.readAll().startsWith("[Trash Info]\nPath="),
+                 qPrintable(name));
+    }
 
     WindowSession s({}, QStringLiteral("unused"));
     s.w->Dir1->setPath(folder);
-    const qsizetype kept = QDir(folder).entryList({QStringLiteral("x*")}, QDir::Files).size();
+    const qsizetype kept = moved();
     QVERIFY(kept > 0 || !other);
     QCOMPARE(PickMenuEntry(*s.w),
-             kept > 0 ? QStringLiteral("Undo rename of %1 files").arg(kept)
-                      : QStringLiteral("Undo (greyed)"));
+             kept == 0      ? QStringLiteral("Undo (greyed)")
+                 : deleting ? QStringLiteral("Restore %1 files from the trash").arg(kept)
+                            : QStringLiteral("Undo rename of %1 files").arg(kept));
     QCOMPARE(Snapshot(folder), before);
     QVERIFY(s.box->shown.isEmpty());
 }
