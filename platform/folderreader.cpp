@@ -107,11 +107,6 @@ FolderListing ListFolder(const QString &folder)
     return listing;
 }
 
-FileNames ListFileNames(const QString &folder)
-{
-    return ListFolder(folder).files;
-}
-
 FileNames ListEveryEntry(const QString &folder)
 {
     FileNames names;
@@ -161,11 +156,6 @@ FolderListing ListFolder(const QString &folder)
     return listing;
 }
 
-FileNames ListFileNames(const QString &folder)
-{
-    return ListFolder(folder).files;
-}
-
 #else
 
 FolderListing ListFolder(const QString &folder)
@@ -185,11 +175,6 @@ FolderListing ListFolder(const QString &folder)
     return listing;
 }
 
-FileNames ListFileNames(const QString &folder)
-{
-    return ListFolder(folder).files;
-}
-
 #endif
 
 FileNames ListEveryEntry(const QString &folder)
@@ -204,6 +189,11 @@ FileNames ListEveryEntry(const QString &folder)
 }
 
 #endif
+
+FileNames ListFileNames(const QString &folder)
+{
+    return ListFolder(folder).files;
+}
 
 #ifdef Q_OS_WIN
 // Qt looks at a path that has lost a dot at the end of its name, and so
