@@ -31,6 +31,7 @@
 #include <fcntl.h>
 #include <limits>
 #include <linux/fs.h>
+#include <optional>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
@@ -548,11 +549,13 @@ QString swappedAscii(const QString &name)
 
 // Whether `swapped`, another spelling of an entry of `folder`, names that
 // entry: something answers to it, and the folder's own listing does not hold
-// it.
-bool answersToOtherSpelling(const QString &folder, const QString &swapped)
+// it. Nothing where the volume gave no answer.
+std::optional<bool> answersToOtherSpelling(const QString &folder, const QString &swapped)
 {
-    return absence(folder + QLatin1Char('/') + swapped) == EEXIST
-        && ListEveryEntry(folder).indexOf(swapped) < 0;
+    const int found = absence(folder + QLatin1Char('/') + swapped);
+    if (found != 0 && found != EEXIST)
+        return std::nullopt;
+    return found == EEXIST && ListEveryEntry(folder).indexOf(swapped) < 0;
 }
 
 // A folder marked to fold the case of its names (ext4, f2fs and tmpfs
@@ -579,8 +582,8 @@ bool caseFolded(const QString &folder)
 // a folder without such a name, its own name so looked up in its parent on
 // the same volume. Only letters every such volume folds are asked, so an
 // exotic first name (ı, µ, the Kelvin sign) cannot tell the volume wrong.
-// Where nothing tells, case counts.
-bool namesIgnoreCase(const QString &folder, bool markedFolders)
+// Nothing where nothing tells.
+std::optional<bool> namesIgnoreCase(const QString &folder, bool markedFolders)
 {
     if (markedFolders && caseFolded(folder))
         return true;
@@ -600,7 +603,7 @@ bool namesIgnoreCase(const QString &folder, bool markedFolders)
     if (own.isEmpty() || swapped == own
         || ::stat(QFile::encodeName(info.filePath()).constData(), &inside) != 0
         || ::stat(QFile::encodeName(info.path()).constData(), &parent) != 0 || inside.st_dev != parent.st_dev)
-        return false;
+        return std::nullopt;
     return answersToOtherSpelling(info.path(), swapped);
 }
 
@@ -678,7 +681,12 @@ VolumeFacts SafeMove::facts(const QString &folder)
     volume->ignoresCase = volume->ignoresCase || volume->foldsCase;
     facts.fatNames = facts.lengthInUtf16 = volume->fatNames;
     facts.asciiNames = volume->asciiNames;
-    facts.ignoresCase = volume->ignoresCase || namesIgnoreCase(folder, volume->entryMarks);
+    facts.ignoresCase = volume->ignoresCase;
+    if (!volume->ignoresCase && !volume->keepsCase) {
+        const std::optional<bool> told = namesIgnoreCase(folder, volume->entryMarks);
+        facts.ignoresCase = told.value_or(false);
+        volume->keepsCase = told == false && !volume->entryMarks;
+    }
     facts.caseRule = volume->caseRule;
     facts.upCase = volume->upCase;
     const long longest = ::pathconf(QFile::encodeName(folder).constData(), _PC_NAME_MAX);

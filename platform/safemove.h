@@ -95,6 +95,9 @@ private:
         Route route = Route::NoReplace;
         bool fatNames = false; // FAT, exFAT and NTFS refuse < > : " \ | ? * and control characters
         bool ignoresCase = false; // seen to take a case-only rename as a rename of the same file
+        // Seen to tell a name from its other spelling, on a volume whose
+        // folders carry no case-folding mark and so answer alike.
+        bool keepsCase = false;
         bool repliesTrue = false; // a local file system: a move reported failed never took place
         // What its type and device tell, learned once: whether names ignore
         // case whatever the folder, and how they are compared then.
