@@ -56,11 +56,16 @@ void DirList::open(const QModelIndex &index)
 void DirList::fill(QStringList children)
 {
     m_model->clear();
-    QStringList chain; // from the root down to the open folder
-    for (QDir dir(m_path);;) {
-        chain.prepend(cleanFolder(dir.absolutePath()));
-        if (dir.isRoot() || !dir.cdUp())
+    // The chain from the root down to the open folder is told by the path
+    // alone: looking at each folder above would be a round trip each on a
+    // network share.
+    QStringList chain;
+    for (QString folder = m_path;;) {
+        chain.prepend(folder);
+        const QString parent = cleanFolder(QFileInfo(folder).path());
+        if (QDir(folder).isRoot() || parent == folder)
             break;
+        folder = parent;
     }
     const QString indentUnit = QStringLiteral("  ");
     int depth = 0;
