@@ -9,6 +9,7 @@
 
 #include <QDateTime>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QThread>
@@ -101,10 +102,16 @@ private:
     qint64 m_longest = 0;
 };
 
-// The kernel keeps what a FUSE volume answered for a second: after the files
-// were put back below the layer, both contenders find them afresh.
+// The kernel keeps what a FUSE volume answered for a second, and the names
+// it has seen for as long as it has room. The files were put back below the
+// layer, behind its back: each stale name would cost a contender a second
+// question that no user of the share meets. So the names are forgotten
+// (which needs root) and the answers left to expire: both contenders find
+// the files afresh.
 void ForgetCachedAnswers()
 {
+    if (QFile drop(QStringLiteral("/proc/sys/vm/drop_caches")); drop.open(QIODevice::WriteOnly))
+        drop.write("2\n");
     QThread::msleep(1100);
 }
 

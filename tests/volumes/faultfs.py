@@ -20,6 +20,7 @@ import ctypes
 import errno
 import os
 import sys
+import threading
 import time
 
 from fusepy import FUSE, FuseOSError, Operations
@@ -32,15 +33,23 @@ STAT_FIELDS = ('st_mode', 'st_ino', 'st_nlink', 'st_uid', 'st_gid', 'st_size',
 class FaultFS(Operations):
     def __init__(self, root, plan):
         self.root, self.plan_file, self.plan, self.count = root, plan, None, 0
+        self.made = {}
 
     def __call__(self, op, *args):
         # A plan being written reads empty: it is read again at the next call.
         if self.plan is None and os.path.exists(self.plan_file):
             with open(self.plan_file) as f:
                 self.plan = f.read().split() or None
-        if self.plan and self.plan[0] == 'delay':
+        # Before it answers a link, mkdir or create, libfuse looks at the
+        # entry made; a share answers such a request in one round trip.
+        # (libfuse's threads are not Python's: each call is told by its id.)
+        thread = threading.get_ident()
+        looking = op == 'getattr' and self.made.pop(thread, False)
+        if self.plan and self.plan[0] == 'delay' and not looking:
             time.sleep(int(self.plan[1]) / 1000)
-        return super().__call__(op, *args)
+        result = super().__call__(op, *args)
+        self.made[thread] = op in ('link', 'mkdir', 'create')
+        return result
 
     def _path(self, path):
         return os.path.join(self.root, path.lstrip('/'))
