@@ -4,6 +4,8 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QTextStream>
 #include <algorithm>
 #include <cctype>
@@ -224,6 +226,31 @@ FileNames BareList(const QString &folder, const QStringList &extensions)
     for (const qsizetype i : order)
         names.append(at(text, i));
     return names;
+}
+
+QString PerlRename()
+{
+    for (const char *name : {"file-rename", "rename"}) {
+        QString path = QStandardPaths::findExecutable(QLatin1String(name));
+        if (path.isEmpty())
+            continue;
+        QProcess version;
+        version.start(path, {QStringLiteral("--version")});
+        version.waitForFinished();
+        if (version.readAll().contains("File::Rename"))
+            return path;
+    }
+    return {};
+}
+
+void RunPerlRename(const QString &perl, const QString &folder, const QStringList &names)
+{
+    QProcess rename;
+    rename.setWorkingDirectory(folder);
+    rename.start(perl, {QStringLiteral("s/^/r_/")});
+    rename.write(names.join(u'\n').toLocal8Bit() + '\n');
+    rename.closeWriteChannel();
+    rename.waitForFinished(-1);
 }
 
 long PeakMemoryKb()

@@ -62,6 +62,12 @@ int CountEntries(const QString &folder, const QString &prefix = QString());
 // themselves where that ties.
 FileNames BareList(const QString &folder, const QStringList &extensions = {});
 
+// Debian's perl rename (package "rename"), not the util-linux one; empty
+// when it is not installed.
+QString PerlRename();
+// That rename, in `folder`, puts "r_" before each of `names`.
+void RunPerlRename(const QString &perl, const QString &folder, const QStringList &names);
+
 // The peak resident memory of this process (VmHWM) in kB.
 long PeakMemoryKb();
 

@@ -207,22 +207,6 @@ Row PeakMemoryRow(const QString &folder, int count, double maxMb)
     return row;
 }
 
-// Debian's perl rename (package "rename"), not the util-linux one.
-QString PerlRename()
-{
-    for (const char *name : {"file-rename", "rename"}) {
-        QString path = QStandardPaths::findExecutable(QLatin1String(name));
-        if (path.isEmpty())
-            continue;
-        QProcess version;
-        version.start(path, {QStringLiteral("--version")});
-        version.waitForFinished();
-        if (version.readAll().contains("File::Rename"))
-            return path;
-    }
-    return {};
-}
-
 // 4. Rename_Click over every file of a folder ("r_" before each name)
 // against renameat2 on the same names in the same (list) order, and the perl
 // rename as a peer. The order matters: ext4 renames the names of a folder in
@@ -311,16 +295,8 @@ QList<Row> RenameCase(const QString &base, int count)
              QStringLiteral("-")};
     const QString perl = PerlRename();
     if (!perl.isEmpty()) {
-        const QByteArray input = names.join(u'\n').toLocal8Bit() + '\n';
         const Time peerMs
-            = MedianMs({[&] {
-                            QProcess rename;
-                            rename.setWorkingDirectory(folder);
-                            rename.start(perl, {QStringLiteral("s/^/r_/")});
-                            rename.write(input);
-                            rename.closeWriteChannel();
-                            rename.waitForFinished(-1);
-                        },
+            = MedianMs({[&] { RunPerlRename(perl, folder, names); },
                         [&] { PutBack(folder, names, folder, prefix); }, [&] { renamedAll("perl rename"); }});
         peer.measured = Ms(peerMs);
         peer.ratio = Times(bare / peerMs) + QLatin1String(" thr");

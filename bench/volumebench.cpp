@@ -180,8 +180,9 @@ QList<Row> ShareRows()
                  Ms(listed) + QLatin1String(" readdir+sort"), Times(opened / listed),
                  QStringLiteral("<= 1.3x"), Verdict(opened / listed <= 1.3)});
 
+    const QStringList inOrder = w.File1->names();
     std::vector<std::pair<QByteArray, QByteArray>> paths;
-    for (const QString &name : w.File1->names())
+    for (const QString &name : inOrder)
         paths.emplace_back(QFile::encodeName(folder + u'/' + name),
                            QFile::encodeName(folder + u'/' + prefix + name));
     auto putBack = [&] {
@@ -215,6 +216,15 @@ QList<Row> ShareRows()
     rows.append({share + QLatin1String("rename"), Ms(renamed),
                  Ms(bareRenamed) + QLatin1String(" rename() loop"), Times(renamed / bareRenamed),
                  QStringLiteral("<= 1.35x"), Verdict(renamed / bareRenamed <= 1.35)});
+    // The peer the run is held to: perl rename looks whether each new name
+    // is free, then renames, in the same order.
+    if (const QString perl = PerlRename(); !perl.isEmpty()) {
+        const Time peer = MedianMs(
+            {[&] { RunPerlRename(perl, folder, inOrder); }, putBack, [&] { renamedAll("perl rename"); }});
+        rows.append({share + QLatin1String("rename (perl rename, peer)"), Ms(peer),
+                     Ms(bareRenamed) + QLatin1String(" rename() loop"), Times(peer / bareRenamed),
+                     QStringLiteral("-"), QStringLiteral("-")});
+    }
 
     // Deleting to the volume's trash against its least work: each file's
     // record written, then the file moved into files/.

@@ -10,7 +10,7 @@ QList<Row> CardRenameRows();
 
 // 10. A network share: our FUSE layer adds 2 ms to every request over a
 // plain folder of 1,000 files. Opening the folder, Rename_Click and
-// Delete_Click against the least work that gives the same result, the
-// window's longest wait during those runs, and Rename to its question.
-// Needs root and /dev/fuse.
+// Delete_Click against the least work that gives the same result, perl
+// rename as the peer, the window's longest wait during those runs, and
+// Rename to its question. Needs root and /dev/fuse.
 QList<Row> ShareRows();
