@@ -38,6 +38,29 @@ FileNames ReadFolder(const QString &folder, const QString &pattern)
     return ListedInOrder(ListFileNames(folder), pattern);
 }
 
+namespace {
+
+// What QString::toCaseFolded() gives, into a buffer kept for every name: an
+// ASCII name, most of any folder, folds by lowering its capitals without a
+// look at the Unicode tables.
+void FoldInto(QString &folded, QStringView name)
+{
+    folded.resize(name.size());
+    QChar *out = folded.data();
+    for (qsizetype k = 0; k < name.size(); ++k) {
+        const char16_t c = name[k].unicode();
+        if (c >= 0x80) {
+            folded.resize(0);
+            folded.append(name);
+            folded = std::move(folded).toCaseFolded();
+            return;
+        }
+        out[k] = QChar(c >= u'A' && c <= u'Z' ? char16_t(c + (u'a' - u'A')) : c);
+    }
+}
+
+} // namespace
+
 FileNames ListedInOrder(const FileNames &all, const QString &pattern)
 {
     const MaskMatcher matcher(pattern);
@@ -56,9 +79,7 @@ FileNames ListedInOrder(const FileNames &all, const QString &pattern)
     qsizetype characters = 0;
     QString name; // one buffer, folded in place, for every name
     for (qsizetype i = 0; i < all.size(); ++i) {
-        name.resize(0);
-        name.append(all.at(i));
-        name = std::move(name).toCaseFolded();
+        FoldInto(name, all.at(i));
         if (!matcher.matchesFolded(name))
             continue;
         keys.push_back({folded.size(), name.size(), i});

@@ -159,6 +159,11 @@ void TestFileList::order_data()
     QTest::newRow("order/case/same-but-case-capital-first")
         << QStringList{"b.txt", "a.TXT", "B.txt", "A.txt"} << QStringList{"A.txt", "a.TXT", "B.txt", "b.txt"};
 #endif
+    QTest::newRow("order/case/only-capitals-fold")
+        << QStringList{"Zed", "[x", "_y", "@z"} << QStringList{"@z", "[x", "_y", "Zed"};
+    QTest::newRow("order/case/accented-capitals-fold")
+        << QStringList{"\u00DCber", "uber", "Zebra", "\u00E9mile", "AB\u00C9", "abd"}
+        << QStringList{"abd", "AB\u00C9", "uber", "Zebra", "\u00E9mile", "\u00DCber"};
     QTest::newRow("order/extension/name-decides")
         << QStringList{"b.aaa", "a.zzz", "B.ccc"} << QStringList{"a.zzz", "b.aaa", "B.ccc"};
 }
