@@ -312,10 +312,10 @@ bool BatchJournal::begin(const JournalBatch &batch, QString *error)
     return true;
 }
 
-bool BatchJournal::appendBlock(const QByteArray &lines, QString *error)
+bool BatchJournal::appendBlock(const QByteArray &lines, QString *error, bool durable)
 {
     const QByteArray sum = sumOf(m_sum, lines);
-    if (!m_file.append(lines + "sum " + sum + '\n', error) || !m_file.sync(error))
+    if (!m_file.append(lines + "sum " + sum + '\n', error) || (durable && !m_file.sync(error)))
         return false;
     m_sum = sum;
     return true;
@@ -339,13 +339,13 @@ bool BatchJournal::movePlace(const JournalBatch &batch, qsizetype k, QString *er
     return appendBlock(line + '\n', error);
 }
 
-// A lost end costs nothing but a look at the files, so a failure to write it
-// is let be.
+// A lost end costs nothing but a look at the files, so it waits for no sync
+// of its own, and a failure to write it is let be.
 void BatchJournal::end(int done)
 {
     QString ignored;
     if (m_file.isOpen())
-        appendBlock("end " + QByteArray::number(done) + '\n', &ignored);
+        appendBlock("end " + QByteArray::number(done) + '\n', &ignored, false);
     if (done > 0)
         QFile::remove(fileOf(m_folder, ".prev"));
     release();

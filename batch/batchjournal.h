@@ -99,7 +99,8 @@ public:
 
 private:
     QString fileOf(const QString &folder, const char *suffix) const;
-    bool appendBlock(const QByteArray &lines, QString *error);
+    // Lines and their sum after the file's end; on the disk unless not `durable`.
+    bool appendBlock(const QByteArray &lines, QString *error, bool durable = true);
     void release();
     void keepNewest() const;
 
