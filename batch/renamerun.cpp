@@ -2,9 +2,9 @@
 // order, and the counter start moves on so that the next batch continues the
 // numbering. No file is ever replaced: the platform's rename refuses a name
 // that another file has. The files move off the interface thread; ahead of
-// them, on a thread of their own, they are looked at and written to the
-// journal block by block, each block on the disk before any of its files
-// moves, so that the batch can be taken back whatever stops it.
+// them, block by block, they are looked at and written to the journal on a
+// thread of its own, each block on the disk before any of its files moves,
+// so that the batch can be taken back whatever stops it.
 #include "batch/batchrunner.h"
 #include "platform/platformservices.h"
 #include "rules/numbertext.h"
@@ -87,14 +87,18 @@ bool caseOnly(QStringView present, QStringView wanted)
 
 // Looks at a batch's files and writes them to the journal, block by block,
 // on a thread of its own ahead of the moves: a move waits only where its
-// block is not on the disk yet. On a network volume it looks at a block's
-// files once the moves are half way through the block before. A file that
-// is gone ends the journal there; its move then fails.
+// block is not on the disk yet. On a network volume, where a look waits for
+// the folder as a move does, the mover looks at the next block itself before
+// it moves a block: one thread asking spares the hand-over of the folder
+// between two at each request. A file that is gone ends the journal there;
+// its move then fails.
 class JournalAhead {
 public:
     JournalAhead(BatchJournal &journal, JournalBatch &batch)
-        : m_journal(journal), m_batch(batch), m_identities(batch.folder), m_thread([this] { work(); })
+        : m_journal(journal), m_batch(batch), m_identities(batch.folder)
     {
+        m_batch.identities.resize(size_t(batch.planned)); // filled in by index, never moved
+        m_thread = std::thread([this] { work(); });
     }
     ~JournalAhead() { finish(); }
     JournalAhead(const JournalAhead &) = delete;
@@ -105,10 +109,22 @@ public:
     bool ready(qsizetype k)
     {
         std::unique_lock<std::mutex> hold(m_lock);
-        m_moving = k;
-        m_changed.notify_all();
-        m_changed.wait(hold, [&] { return m_journaled > k || m_ended; });
-        return m_journaled > k;
+        for (;;) {
+            if (m_moverLooks && k >= m_lookAt && m_looked < m_batch.planned && !m_lookEnded) {
+                const qsizetype first = m_looked;
+                hold.unlock();
+                const Looked looked = look(first, BlockFiles);
+                hold.lock();
+                m_lookAt = first;
+                m_looked = looked.last;
+                m_lookEnded = looked.ended;
+                m_changed.notify_all();
+                continue;
+            }
+            if (m_journaled > k || m_ended)
+                return m_journaled > k;
+            m_changed.wait(hold);
+        }
     }
     // Ends the journaling once the moves are over: why the journal ended
     // before the batch's end, when it could not be written.
@@ -128,40 +144,67 @@ private:
     void work()
     {
         qsizetype size = FirstBlockFiles;
-        qsizetype waitFor = 0; // the move to wait for before looking on
         for (qsizetype first = 0; first < m_batch.planned;) {
-            {
-                std::unique_lock<std::mutex> hold(m_lock);
-                m_changed.wait(hold, [&] { return m_moving >= waitFor || m_stop; });
-            }
-            QElapsedTimer looking;
-            looking.start();
             qsizetype last = first;
-            while (last < m_batch.planned && last - first < size && looking.elapsed() < BlockMs
-                   && !stopped()) {
-                const std::optional<FileIdentity> identity = m_identities.of(m_batch.from.at(last));
-                if (!identity)
-                    break;
-                m_batch.identities.push_back(*identity);
-                ++last;
+            bool slow = false;
+            if (moverLooks()) {
+                std::unique_lock<std::mutex> hold(m_lock);
+                m_changed.wait(hold, [&] { return m_looked > first || m_lookEnded || m_stop; });
+                last = m_looked;
+            } else {
+                QElapsedTimer looking;
+                looking.start();
+                last = look(first, size).last;
+                slow = looking.nsecsElapsed() > SlowLookNs * (last - first);
             }
-            const bool slow = looking.nsecsElapsed() > SlowLookNs * (last - first);
             const bool written = last > first && m_journal.add(m_batch, first, last, &m_error);
             const std::lock_guard<std::mutex> hold(m_lock);
             if (written)
                 m_journaled = last;
             m_ended = !written || (last < m_batch.planned && m_stop);
+            if (slow && !m_moverLooks) {
+                m_moverLooks = true;
+                m_lookAt = first;
+                m_looked = last;
+            }
             m_changed.notify_all();
             if (m_ended)
                 return;
-            if (slow)
-                waitFor = first + (last - first) / 2;
             first = last;
             size = std::min<qsizetype>(2 * size, BlockFiles);
         }
         const std::lock_guard<std::mutex> hold(m_lock);
         m_ended = true;
         m_changed.notify_all();
+    }
+
+    struct Looked {
+        qsizetype last; // the end of what was looked at
+        bool ended; // at a file that is gone, or at a stop
+    };
+    // Looks at the files from `first` on, at most `size` of them and for
+    // BlockMs at most.
+    Looked look(qsizetype first, qsizetype size)
+    {
+        QElapsedTimer looking;
+        looking.start();
+        for (qsizetype last = first; last < m_batch.planned && last - first < size; ++last) {
+            if (stopped())
+                return {last, true};
+            if (looking.elapsed() >= BlockMs)
+                return {last, false};
+            const std::optional<FileIdentity> identity = m_identities.of(m_batch.from.at(last));
+            if (!identity)
+                return {last, true};
+            m_batch.identities[size_t(last)] = *identity;
+        }
+        return {std::min(first + size, m_batch.planned), false};
+    }
+
+    bool moverLooks()
+    {
+        const std::lock_guard<std::mutex> hold(m_lock);
+        return m_moverLooks;
     }
 
     bool stopped()
@@ -176,9 +219,14 @@ private:
     std::mutex m_lock;
     std::condition_variable m_changed;
     qsizetype m_journaled = 0;
-    qsizetype m_moving = 0; // the move in hand
     bool m_ended = false;
     bool m_stop = false;
+    // Once the volume shows itself a network one, the mover looks: a block
+    // from m_looked on, as it comes to the block that begins at m_lookAt.
+    bool m_moverLooks = false;
+    qsizetype m_lookAt = 0;
+    qsizetype m_looked = 0;
+    bool m_lookEnded = false;
     QString m_error;
     std::thread m_thread;
 };
@@ -252,7 +300,6 @@ void FileRenamer::Rename_Click()
     }
 
     MoveResult failure;
-    batch.identities.reserve(size_t(rows.count()));
     const auto ahead = std::make_unique<JournalAhead>(m_journal, batch);
     BatchRunner runner(this, *m_services.progress);
     const int done = runner.run(QStringLiteral("Renaming %1 of %2"), rows.count(), [&](int k) {
