@@ -146,7 +146,6 @@ private:
         qsizetype size = FirstBlockFiles;
         for (qsizetype first = 0; first < m_batch.planned;) {
             qsizetype last = first;
-            bool slow = false;
             if (moverLooks()) {
                 std::unique_lock<std::mutex> hold(m_lock);
                 m_changed.wait(hold, [&] { return m_looked > first || m_lookEnded || m_stop; });
@@ -155,18 +154,20 @@ private:
                 QElapsedTimer looking;
                 looking.start();
                 last = look(first, size).last;
-                slow = looking.nsecsElapsed() > SlowLookNs * (last - first);
+                // The mover looks at the next block while this one is written.
+                if (looking.nsecsElapsed() > SlowLookNs * (last - first)) {
+                    const std::lock_guard<std::mutex> hold(m_lock);
+                    m_moverLooks = true;
+                    m_lookAt = first;
+                    m_looked = last;
+                    m_changed.notify_all();
+                }
             }
             const bool written = last > first && m_journal.add(m_batch, first, last, &m_error);
             const std::lock_guard<std::mutex> hold(m_lock);
             if (written)
                 m_journaled = last;
             m_ended = !written || (last < m_batch.planned && m_stop);
-            if (slow && !m_moverLooks) {
-                m_moverLooks = true;
-                m_lookAt = first;
-                m_looked = last;
-            }
             m_changed.notify_all();
             if (m_ended)
                 return;
