@@ -399,8 +399,10 @@ MoveResult checkedRename(const QString &from, const QString &to, bool repliesTru
 } // namespace
 
 // A batch moves file after file into one folder, whose volume is looked up
-// again after a second or a failure, so that a card put in at the same place
-// later is taken for what it is.
+// again after a second without a move, or after a failure, so that a card
+// put in at the same place later is taken for what it is: a card cannot be
+// taken out between two moves without failing the second. A batch on a slow
+// share is not slowed by looks at a volume that keeps answering.
 SafeMove::Volume *SafeMove::volumeOf(QStringView folder, int *error)
 {
     if (m_lastVolume && folder == m_lastFolder && m_lastLookup.elapsed() < 1000)
@@ -505,6 +507,8 @@ MoveResult SafeMove::move(const QString &from, const QString &to, const QString 
     MoveResult result = moveBy(volume, from, to);
     if (!result.done)
         m_lastVolume = nullptr;
+    else
+        m_lastLookup.start();
     if (result.code != EEXIST)
         return result;
     // The new name is taken. When it differs from the present one only in

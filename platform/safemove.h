@@ -120,7 +120,8 @@ private:
 
     std::mutex m_lock; // over what is learned of the volumes
     std::map<std::pair<quint64, QByteArray>, Volume> m_volumes; // by device number and type
-    // The folder of the last move and its volume, trusted for a second.
+    // The folder of the last move and its volume, trusted for a second after
+    // the last look or move.
     QString m_lastFolder;
     Volume *m_lastVolume = nullptr;
     QElapsedTimer m_lastLookup;
